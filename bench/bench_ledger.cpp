@@ -1,0 +1,75 @@
+// Loads a ledger at its limit of entries and computes the totals, as start-up does.
+// Prints bytes per second; the file is generated in a temporary directory.
+#include "datetext.h"
+#include "ledgerfile.h"
+#include "ledgertotals.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct GeneratedLedger
+{
+    QTemporaryDir dir;
+    QString path;
+    qint64 size = 0;
+
+    explicit GeneratedLedger(int entries)
+    {
+        path = dir.filePath(QString::fromUtf16(LedgerFileName));
+        QRandomGenerator random(entries);
+        QDate date(1936, 1, 1);
+        QByteArray bytes;
+        for (int i = 0; i < entries; ++i) {
+            date = date.addDays(1);
+            const QTime time(random.bounded(24), random.bounded(60), random.bounded(60));
+            const Money amount = Money::fromYen(random.bounded(1, 1000));
+            bytes += ledgerLine(dateText(date), timeText(time), amount);
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write the benchmark ledger");
+        size = bytes.size();
+    }
+};
+
+void loadWithTotals(benchmark::State &state)
+{
+    const GeneratedLedger ledger(int(state.range(0)));
+    for (auto _ : state) {
+        const LedgerLoad load = LoadLedger(ledger.path);
+        LedgerTotals totals;
+        totals.StartLoad();
+        const qsizetype count = load.entries.size();
+        for (qsizetype i = 0; i < count; ++i)
+            benchmark::DoNotOptimize(totals.AddLoadedAmount(load.entries.amount(i)));
+        benchmark::DoNotOptimize(totals.FinishLoad(
+                int(count), count == 0 ? QString() : load.entries.dateText(count - 1).toString()));
+    }
+    state.SetBytesProcessed(state.iterations() * ledger.size);
+    state.counters["entries"] = double(state.range(0));
+}
+
+// The floor: reading the same file into memory and nothing else.
+void readFileOnly(benchmark::State &state)
+{
+    const GeneratedLedger ledger(int(state.range(0)));
+    for (auto _ : state) {
+        QFile file(ledger.path);
+        if (!file.open(QIODevice::ReadOnly))
+            state.SkipWithError("cannot open");
+        benchmark::DoNotOptimize(file.readAll());
+    }
+    state.SetBytesProcessed(state.iterations() * ledger.size);
+}
+
+} // namespace
+
+BENCHMARK(loadWithTotals)->Arg(1000)->Arg(10000)->Arg(LedgerTotals::MaxEntries)->Unit(benchmark::kMillisecond);
+BENCHMARK(readFileOnly)->Arg(LedgerTotals::MaxEntries)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

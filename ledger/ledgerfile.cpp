@@ -1,0 +1,473 @@
+#include "ledgerfile.h"
+
+#include "datetext.h"
+#include "decimal.h"
+#include "ledgertotals.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr char Codec[] = "windows-31j"; // CP932 as Windows writes it, not plain Shift_JIS
+constexpr qsizetype ReadChunk = 64 * 1024;
+
+// 年, 月 and 日 in CP932: the only non-ASCII bytes of the program's own date texts.
+constexpr char Nen[] = "\x94\x4E";
+constexpr char Tsuki[] = "\x8C\x8E";
+constexpr char Hi[] = "\x93\xFA";
+
+bool isAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Decodes field bytes as CP932 onto the end of a text buffer. The program's own texts take a
+// fast path; anything else goes through ICU's converter. Control bytes never belong to a field.
+class FieldDecoder
+{
+public:
+    // False, with `out` unchanged, when the bytes are not CP932 text.
+    bool decodeInto(QByteArrayView bytes, QString &out)
+    {
+        bool ascii = true;
+        for (char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            if (b < 0x20 || b == 0x7F)
+                return false;
+            ascii = ascii && b < 0x80;
+        }
+        if (ascii) {
+            out += QLatin1StringView(bytes);
+            return true;
+        }
+        if (isOwnDateText(bytes)) {
+            const auto d = [&](int i) { return QLatin1Char(bytes[i]); };
+            const QChar text[] = { d(0),  d(1),  d(2),         d(3),  QChar(u'年'), d(6),
+                                   d(7),  QChar(u'月'), d(10), d(11), QChar(u'日') };
+            out.append(text, std::size(text));
+            return true;
+        }
+        // Qt's converter keeps its error flag once set, so a fresh one follows every error.
+        if (!m_decoder)
+            m_decoder.emplace(Codec, QStringConverter::Flag::Stateless);
+        const QString text = m_decoder->decode(bytes);
+        // ICU maps some invalid bytes to U+001A or U+FFFD instead of flagging them.
+        if (m_decoder->hasError() || text.contains(QChar(0xFFFD)) || text.contains(QChar(0x1A))) {
+            m_decoder.reset();
+            return false;
+        }
+        out += text;
+        return true;
+    }
+
+private:
+    static bool isOwnDateText(QByteArrayView b)
+    {
+        return b.size() == 14 && isAsciiDigit(b[0]) && isAsciiDigit(b[1]) && isAsciiDigit(b[2])
+            && isAsciiDigit(b[3]) && b.sliced(4, 2) == Nen && isAsciiDigit(b[6])
+            && isAsciiDigit(b[7]) && b.sliced(8, 2) == Tsuki && isAsciiDigit(b[10])
+            && isAsciiDigit(b[11]) && b.sliced(12, 2) == Hi;
+    }
+
+    std::optional<QStringDecoder> m_decoder;
+};
+
+// The ledger's stream reader. Written by hand because it must read fields three at a time across
+// line ends, as the file format has always been read, and keep the bytes it cannot read.
+// It is fed the file in pieces that end after a line feed, so it never needs the whole file in
+// memory; an entry that runs past the end of a piece is read again from its start with the next.
+class LedgerReader
+{
+public:
+    LedgerReader(LedgerLoad &load, qint64 fileSize) : m_load(load)
+    {
+        // Generous: pages reserved but never written cost nothing.
+        const qsizetype rows = std::min<qsizetype>(fileSize / 16 + 1, LedgerTotals::MaxEntries);
+        m_load.entries.reserve(rows, std::min<qsizetype>(fileSize, rows * 40));
+    }
+
+    // Reads what `data` holds; returns how many of its bytes are done with. Unless `atEof`, data
+    // ends after a line feed.
+    qsizetype feed(QByteArrayView data, bool atEof)
+    {
+        m_p = data.data();
+        m_n = data.size();
+        m_pos = 0;
+        m_eof = atEof;
+        if (m_overLimit) {
+            m_load.unread.last().bytes += data;
+            m_pos = m_n;
+        }
+        QString &texts = m_load.entries.textBuffer();
+        while (!m_overLimit && skipBetweenEntries()) {
+            const qsizetype start = m_pos;
+            const int startLine = m_line;
+            if (m_load.entries.size() == LedgerTotals::MaxEntries) {
+                m_overLimit = true;
+                m_pos = m_n;
+                keepUnread(LedgerReadError::TooManyEntries, start, startLine);
+                break;
+            }
+            QByteArrayView fields[3];
+            const Fields read = readFields(fields);
+            if (read == Fields::NeedMore) {
+                m_pos = start;
+                m_line = startLine;
+                break;
+            }
+            if (read != Fields::Read) {
+                giveUpEntry(read == Fields::TooFew ? LedgerReadError::TooFewFields
+                                                   : LedgerReadError::Malformed,
+                            start, startLine);
+                continue;
+            }
+            bool outOfRange = false;
+            const auto amount = parsePlainDecimal(
+                    std::string_view(fields[2].data(), std::size_t(fields[2].size())), &outOfRange);
+            if (!amount) {
+                giveUpEntry(outOfRange ? LedgerReadError::AmountOutOfRange
+                                       : LedgerReadError::BadAmount,
+                            start, startLine);
+                continue;
+            }
+            const qsizetype textStart = texts.size();
+            const bool dateRead = m_decoder.decodeInto(fields[0], texts);
+            const qsizetype dateLength = texts.size() - textStart;
+            const bool timeRead = dateRead && m_decoder.decodeInto(fields[1], texts);
+            std::optional<LedgerReadError> error;
+            if (!timeRead)
+                error = LedgerReadError::BadEncoding;
+            else if (dateLength > LedgerEntries::MaxTextLength
+                     || texts.size() - textStart - dateLength > LedgerEntries::MaxTextLength)
+                error = LedgerReadError::Malformed;
+            const auto newTotal = m_total.checkedAdd(*amount);
+            if (!error && !newTotal)
+                error = LedgerReadError::TotalOutOfRange;
+            if (error) {
+                texts.truncate(textStart);
+                giveUpEntry(*error, start, startLine);
+                continue;
+            }
+            m_total = *newTotal;
+            m_load.entries.appendDecoded(textStart, dateLength, *amount);
+        }
+        m_base += m_pos;
+        return m_pos;
+    }
+
+private:
+    enum class Fields { Read, NeedMore, TooFew, Malformed };
+
+    bool atEnd() const { return m_pos >= m_n; }
+    bool isSpace() const { return m_p[m_pos] == ' ' || m_p[m_pos] == '\t'; }
+    bool isLineEnd() const { return m_p[m_pos] == '\r' || m_p[m_pos] == '\n'; }
+
+    void skipSpaces()
+    {
+        while (!atEnd() && isSpace())
+            ++m_pos;
+    }
+
+    // CR LF, LF or a lone CR.
+    void consumeLineEnd()
+    {
+        if (m_p[m_pos] == '\r' && m_pos + 1 < m_n && m_p[m_pos + 1] == '\n')
+            ++m_pos;
+        ++m_pos;
+        ++m_line;
+    }
+
+    void skipRestOfLine()
+    {
+        while (!atEnd() && !isLineEnd())
+            ++m_pos;
+        if (!atEnd())
+            consumeLineEnd();
+    }
+
+    // Passes over blank lines; false at the end of the data.
+    bool skipBetweenEntries()
+    {
+        while (!atEnd() && (isSpace() || isLineEnd())) {
+            if (isSpace())
+                ++m_pos;
+            else
+                consumeLineEnd();
+        }
+        return !atEnd();
+    }
+
+    Fields readFields(QByteArrayView (&fields)[3])
+    {
+        for (int f = 0; f < 3; ++f) {
+            skipSpaces();
+            if (atEnd())
+                return m_eof ? Fields::TooFew : Fields::NeedMore;
+            if (m_p[m_pos] == '"') {
+                qsizetype close = m_pos + 1;
+                while (close < m_n && m_p[close] != '"' && m_p[close] != '\r' && m_p[close] != '\n')
+                    ++close;
+                if (close >= m_n)
+                    return Fields::TooFew; // only at the end of the file: pieces end in a line feed
+                if (m_p[close] != '"')
+                    return Fields::Malformed;
+                fields[f] = QByteArrayView(m_p + m_pos + 1, close - m_pos - 1);
+                m_pos = close + 1;
+                skipSpaces();
+                if (!atEnd() && m_p[m_pos] != ',' && !isLineEnd())
+                    return Fields::Malformed;
+            } else {
+                qsizetype end = m_pos;
+                while (end < m_n && m_p[end] != ',' && m_p[end] != '\r' && m_p[end] != '\n')
+                    ++end;
+                qsizetype last = end;
+                while (last > m_pos && (m_p[last - 1] == ' ' || m_p[last - 1] == '\t'))
+                    --last;
+                fields[f] = QByteArrayView(m_p + m_pos, last - m_pos);
+                m_pos = end;
+            }
+            if (atEnd()) {
+                if (f < 2)
+                    return m_eof ? Fields::TooFew : Fields::NeedMore;
+            } else if (m_p[m_pos] == ',') {
+                ++m_pos; // after the third field, the next entry starts on the same line
+            } else {
+                consumeLineEnd(); // fields run on across line ends
+            }
+        }
+        return Fields::Read;
+    }
+
+    // An entry that cannot be read costs the line it starts on and no more: reading goes on
+    // with the next line, so one bad line never hides the good lines after it.
+    void giveUpEntry(LedgerReadError reason, qsizetype start, int startLine)
+    {
+        m_pos = start;
+        m_line = startLine;
+        skipRestOfLine();
+        keepUnread(reason, start, startLine);
+    }
+
+    void keepUnread(LedgerReadError reason, qsizetype start, int line)
+    {
+        m_load.unread.append({ reason, line, m_base + start, QByteArray(m_p + start, m_pos - start),
+                               m_load.entries.size() });
+    }
+
+    LedgerLoad &m_load;
+    const char *m_p = nullptr;
+    qsizetype m_n = 0;
+    qsizetype m_pos = 0;
+    bool m_eof = false;
+    qint64 m_base = 0; // file offset of m_p[0]
+    int m_line = 1;
+    bool m_overLimit = false;
+    Money m_total;
+    FieldDecoder m_decoder;
+};
+
+
+std::optional<QByteArray> encodeOther(QStringView text)
+{
+    // A quote would break the field, and control characters have no place in it.
+    for (QChar c : text) {
+        if (c == u'"' || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return std::nullopt;
+    }
+    QStringEncoder encoder(Codec, QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    return bytes;
+}
+
+// CP932 bytes of a text field; the program's own date and time texts skip the converter.
+std::optional<QByteArray> encodeField(QStringView text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x20 && u < 0x7F && u != u'"')
+            bytes += char(u);
+        else if (u == u'年')
+            bytes += Nen;
+        else if (u == u'月')
+            bytes += Tsuki;
+        else if (u == u'日')
+            bytes += Hi;
+        else
+            return encodeOther(text);
+    }
+    return bytes;
+}
+
+LedgerStatus failed(LedgerStatus::Failure failure, const QString &path, const QString &reason)
+{
+    return { failure, path, reason };
+}
+
+// Flushes the directory that holds `path`, so that a rename in it survives a power cut.
+void syncDirectoryOf(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    const QByteArray dir = QFile::encodeName(QFileInfo(target).absolutePath());
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd); // the file itself is already safe; a directory that cannot be synced is no error
+        ::close(fd);
+    }
+}
+
+LedgerStatus replaceFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(LedgerStatus::Failure::Open, path, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return failed(LedgerStatus::Failure::Write, path, reason);
+    }
+    // Qt 6.4's commit() can succeed after a short write on a full disk; flush first and check.
+    if (!file.flush()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return failed(LedgerStatus::Failure::Flush, path, reason);
+    }
+    if (!file.commit())
+        return failed(LedgerStatus::Failure::Commit, path, file.errorString());
+    syncDirectoryOf(path);
+    return {};
+}
+
+} // namespace
+
+QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount)
+{
+    const auto date = encodeField(dateText);
+    const auto time = encodeField(timeText);
+    if (!date || !time)
+        return {};
+    QByteArray line;
+    line.reserve(date->size() + time->size() + 28);
+    line += '"';
+    line += *date;
+    line += "\",\"";
+    line += *time;
+    line += "\",";
+    line += plainDecimalText(amount);
+    line += "\r\n";
+    return line;
+}
+
+LedgerLoad LoadLedger(const QString &path)
+{
+    LedgerLoad load;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QString reason = file.errorString();
+        // Only a file that is not there yet is created; one that cannot be opened is left alone.
+        QFile created(path);
+        if (created.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            load.created = true;
+            return load;
+        }
+        load.status = failed(LedgerStatus::Failure::Open, path, reason);
+        return load;
+    }
+    LedgerReader reader(load, file.size());
+    QByteArray buffer(ReadChunk, Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (bool atEof = false; !atEof;) {
+        if (filled == buffer.size())
+            buffer.resize(buffer.size() * 2); // an entry longer than the buffer
+        const qint64 got = file.read(buffer.data() + filled, buffer.size() - filled);
+        if (got < 0) {
+            load = {};
+            load.status = failed(LedgerStatus::Failure::Read, path, file.errorString());
+            return load;
+        }
+        atEof = got == 0;
+        filled += got;
+        // The reader gets whole lines until the end of the file.
+        const qsizetype usable =
+                atEof ? filled : QByteArrayView(buffer.data(), filled).lastIndexOf('\n') + 1;
+        const qsizetype done = reader.feed(QByteArrayView(buffer.data(), usable), atEof);
+        std::memmove(buffer.data(), buffer.data() + done, std::size_t(filled - done));
+        filled -= done;
+    }
+    return load;
+}
+
+LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now)
+{
+    QByteArray bytes = ledgerLine(dateText(now.date()), timeText(now.time()), amount);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+        return failed(LedgerStatus::Failure::Open, path, file.errorString());
+    const qint64 size = file.size();
+    if (size > 0) {
+        char last = 0;
+        if (!file.seek(size - 1) || !file.getChar(&last))
+            return failed(LedgerStatus::Failure::Read, path, file.errorString());
+        if (last != '\n')
+            bytes.prepend("\r\n");
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.resize(size); // never leave a partial line behind
+        return failed(LedgerStatus::Failure::Write, path, reason);
+    }
+    if (::fdatasync(file.handle()) != 0) {
+        const QString reason = qt_error_string(errno);
+        return failed(LedgerStatus::Failure::Flush, path, reason);
+    }
+    return {};
+}
+
+LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
+                           const QList<UnreadLines> &keep)
+{
+    QByteArray bytes;
+    bytes.reserve(entries.size() * 36);
+    qsizetype next = 0;
+    auto putKept = [&](qsizetype entriesWritten) {
+        for (; next < keep.size() && keep[next].entriesBefore <= entriesWritten; ++next) {
+            bytes += keep[next].bytes;
+            if (!bytes.endsWith('\n'))
+                bytes += "\r\n";
+        }
+    };
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        putKept(i);
+        const QByteArray line = ledgerLine(entries.dateText(i), entries.timeText(i), entries.amount(i));
+        if (line.isEmpty())
+            return failed(LedgerStatus::Failure::Encode, path,
+                          entries.dateText(i).toString() + u' ' + entries.timeText(i).toString());
+        bytes += line;
+    }
+    putKept(std::numeric_limits<qsizetype>::max());
+    return replaceFile(path, bytes);
+}
+
+LedgerStatus EmptyLedger(const QString &path)
+{
+    return replaceFile(path, {});
+}

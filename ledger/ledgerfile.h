@@ -1,0 +1,88 @@
+#pragma once
+
+#include "ledgerentries.h"
+#include "money.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// The ledger file: one line per deposit, in CP932 whatever the machine's locale,
+//   "2010年03月07日","19:04:05",120 CR LF
+// It is the program's only state. Every operation opens the file, does its work and closes it
+// again; a rewrite replaces the file atomically, so an interruption leaves the old file or the
+// new one, whole.
+
+inline constexpr char16_t LedgerFileName[] = u"ミトラダ.txt";
+
+// Why part of the file could not be read.
+enum class LedgerReadError {
+    TooFewFields,     // the file ends inside an entry
+    Malformed,        // an unterminated quote, text after a closing quote, a text too long
+    BadAmount,        // the amount field is not a number
+    AmountOutOfRange, // a number beyond the money range
+    BadEncoding,      // bytes that are not CP932 text (control bytes included)
+    TotalOutOfRange,  // the entry would take the total beyond the money range
+    TooManyEntries,   // entries beyond the most the program holds
+};
+
+// Bytes of the file the load could not take in, kept verbatim so that a rewrite can put them
+// back where they were instead of dropping them.
+struct UnreadLines
+{
+    LedgerReadError reason;
+    int line = 0;             // 1-based line where reading failed
+    qint64 offset = 0;        // byte offset of `bytes` in the file
+    QByteArray bytes;         // whole lines, from the start of the failed entry
+    qsizetype entriesBefore = 0; // readable entries that stood before them
+
+    friend bool operator==(const UnreadLines &, const UnreadLines &) = default;
+};
+
+// The outcome of an operation on the file: what failed, on which file, and the system's reason.
+struct LedgerStatus
+{
+    enum class Failure { None, Open, Read, Create, Write, Flush, Commit, Encode };
+
+    Failure failure = Failure::None;
+    QString path;
+    QString reason; // the system's error text
+
+    bool ok() const { return failure == Failure::None; }
+};
+
+struct LedgerLoad
+{
+    LedgerEntries entries;
+    QList<UnreadLines> unread; // in file order
+    LedgerStatus status;       // when not ok, nothing was read
+    bool created = false;      // the file did not exist and was created empty
+
+    bool complete() const { return status.ok() && unread.isEmpty(); }
+};
+
+// Reads the whole file; a missing file is created with zero bytes. A file that exists but cannot
+// be opened is reported and left alone. Entries are read three fields at a time in a stream, so an
+// entry may run across a line end; blank lines between entries are passed over. Whatever cannot be
+// read is skipped to the end of its line and returned in `unread`; the entries after it are read
+// on. At most LedgerTotals::MaxEntries entries are taken, and the running total of those taken
+// always stays inside the money range.
+LedgerLoad LoadLedger(const QString &path);
+
+// Appends one line with the date and time of `now` and the amount, in one write, and makes it
+// durable before returning. A file whose last line lacks its line end gets one first, so the new
+// entry never merges into it.
+LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now);
+
+// Replaces the file with the given entries, in order; each `keep` is written verbatim after its
+// `entriesBefore` entries (or at the end when there are fewer). Atomic and durable; on failure the
+// file is as it was. The file's permissions are kept.
+LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
+                           const QList<UnreadLines> &keep = {});
+
+// Leaves a zero-byte file, atomically.
+LedgerStatus EmptyLedger(const QString &path);
+
+// One line of the file, CR LF included; empty when a text has characters CP932 cannot hold.
+QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount);

@@ -1,0 +1,23 @@
+#include "money.h"
+
+#include <cmath>
+
+std::optional<Money> Money::fromDouble(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    // The default floating-point rounding mode rounds to nearest, ties to even.
+    const double scaled = std::nearbyint(value * double(Scale));
+    constexpr double limit = 9223372036854775808.0; // 2^63, exact in a double
+    if (!(scaled >= -limit && scaled < limit))
+        return std::nullopt;
+    return Money(static_cast<qint64>(scaled));
+}
+
+std::optional<Money> Money::checkedAdd(Money other) const
+{
+    qint64 sum = 0;
+    if (__builtin_add_overflow(m_raw, other.m_raw, &sum))
+        return std::nullopt;
+    return Money(sum);
+}

@@ -1,0 +1,439 @@
+#include "amount.h"
+#include "decimal.h"
+#include "ledgerfixture.h"
+#include "ledgertotals.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+Q_DECLARE_METATYPE(LedgerReadError)
+
+namespace {
+
+// 年, 月, 日 as CP932 writes them.
+const QByteArray DateBytes2010 = QByteArray("2010\x94\x4E" "03\x8C\x8E" "07\x93\xFA");
+
+QString amountsOf(const LedgerLoad &load)
+{
+    QStringList list;
+    for (qsizetype i = 0; i < load.entries.size(); ++i)
+        list.append(QString::fromLatin1(plainDecimalText(load.entries.amount(i))));
+    return list.join(u' ');
+}
+
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+} // namespace
+
+class tst_LedgerFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void missingFileIsCreatedEmpty();
+    void appendWritesTheExactLine();
+    void appendAmountField_data();
+    void appendAmountField();
+    void appendNeverMergesIntoAnUnterminatedLastLine();
+    void appendToADirectoryFails();
+
+    void load_data();
+    void load();
+    void loadDecodesCp932Texts();
+    void loadOfADirectoryIsReportedAndNothingCreated();
+
+    void rewriteWritesEntriesInOrder();
+    void rewriteWritesTheDisplayedAmount();
+    void rewriteKeepsUnreadLinesWhereTheyWere();
+    void rewriteKeepsPermissionsAndLeavesNoTemporaryFile();
+    void rewriteRefusesTextsCp932CannotHold();
+    void rewriteOverADirectoryFailsAndChangesNothing();
+    void emptyLeavesZeroBytes();
+
+    void entriesBeyondTheLimitAreKeptNotLost();
+    void entriesRunningAcrossReadPiecesAreRead();
+};
+
+void tst_LedgerFile::missingFileIsCreatedEmpty()
+{
+    LedgerFixture f;
+    QVERIFY(!f.exists());
+    const LedgerLoad load = LoadLedger(f.path());
+    QVERIFY(load.status.ok());
+    QVERIFY(load.created);
+    QVERIFY(load.complete());
+    QVERIFY(load.entries.isEmpty());
+    QVERIFY(f.exists());
+    QCOMPARE(f.bytes(), QByteArray());
+
+    // The second load finds it.
+    QVERIFY(!LoadLedger(f.path()).created);
+}
+
+void tst_LedgerFile::appendWritesTheExactLine()
+{
+    LedgerFixture f;
+    const QDateTime at(QDate(2010, 3, 7), QTime(19, 4, 5));
+    QVERIFY(AppendLedgerEntry(f.path(), Money::fromYen(120), at).ok()); // creates the file
+    const QByteArray expected = "\"" + DateBytes2010 + "\",\"19:04:05\",120\r\n";
+    QCOMPARE(f.bytes(), expected);
+
+    QVERIFY(AppendLedgerEntry(f.path(), Money::fromYen(-30), at.addSecs(1)).ok());
+    QCOMPARE(f.bytes(), expected + "\"" + DateBytes2010 + "\",\"19:04:06\",-30\r\n");
+
+    const LedgerLoad load = LoadLedger(f.path());
+    QVERIFY(load.complete());
+    QCOMPARE(load.entries.toList(),
+             (QList<LedgerEntry> { { u"2010年03月07日"_s, u"19:04:05"_s, Money::fromYen(120) },
+                                   { u"2010年03月07日"_s, u"19:04:06"_s, Money::fromYen(-30) } }));
+}
+
+void tst_LedgerFile::appendAmountField_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("field");
+
+    QTest::newRow("whole") << u"300"_s << QByteArray("300");
+    QTest::newRow("typed with grouping and yen sign") << u"¥1,200"_s << QByteArray("1200");
+    QTest::newRow("12.5 is written as 12.5") << u"12.5"_s << QByteArray("12.5");
+    QTest::newRow("no trailing zeros") << u"7.50"_s << QByteArray("7.5");
+    QTest::newRow("fraction below one") << u".5"_s << QByteArray("0.5");
+    QTest::newRow("negative") << u"-50"_s << QByteArray("-50");
+    QTest::newRow("zero") << u"0"_s << QByteArray("0");
+    QTest::newRow("exponent") << u"1.5e3"_s << QByteArray("1500");
+    QTest::newRow("full-width") << u"３００"_s << QByteArray("300");
+    QTest::newRow("maximum") << u"922337203685477.5807"_s << QByteArray("922337203685477.5807");
+}
+
+void tst_LedgerFile::appendAmountField()
+{
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, field);
+    LedgerFixture f;
+    const auto amount = parseAmount(typed);
+    QVERIFY(amount);
+    QVERIFY(AppendLedgerEntry(f.path(), *amount, QDateTime(QDate(2026, 12, 6), QTime(8, 0))).ok());
+    QVERIFY(f.bytes().endsWith("\"08:00:00\"," + field + "\r\n"));
+    const LedgerLoad load = LoadLedger(f.path());
+    QVERIFY(load.complete());
+    QCOMPARE(load.entries.amount(0), *amount);
+}
+
+void tst_LedgerFile::appendNeverMergesIntoAnUnterminatedLastLine()
+{
+    LedgerFixture f;
+    const QByteArray handEdited = line("2010年03月07日", "19:04:05", "50").chopped(2);
+    f.write(handEdited);
+    QVERIFY(AppendLedgerEntry(f.path(), Money::fromYen(20), QDateTime(QDate(2010, 3, 8), QTime(9, 0))).ok());
+    QCOMPARE(f.bytes(), handEdited + "\r\n" + line("2010年03月08日", "09:00:00", "20"));
+    const LedgerLoad load = LoadLedger(f.path());
+    QVERIFY(load.complete());
+    QCOMPARE(amountsOf(load), u"50 20"_s);
+}
+
+void tst_LedgerFile::appendToADirectoryFails()
+{
+    LedgerFixture f;
+    QVERIFY(QDir(f.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
+    const LedgerStatus status = AppendLedgerEntry(f.path(), Money::fromYen(1), QDateTime::currentDateTime());
+    QVERIFY(!status.ok());
+    QCOMPARE(status.failure, LedgerStatus::Failure::Open);
+    QCOMPARE(status.path, f.path());
+    QVERIFY(!status.reason.isEmpty());
+}
+
+void tst_LedgerFile::load_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("amounts");
+    // Unread parts as "reason@line/entriesBefore", one each.
+    QTest::addColumn<QStringList>("unread");
+
+    const QByteArray a = line("2010年03月07日", "19:04:05", "120");
+    const QByteArray b = line("2010年03月08日", "08:00:00", "12.5");
+    const QByteArray c = line("2010年03月09日", "21:30:00", "-30");
+    const auto at = [](LedgerReadError r, int line, int before) {
+        return u"%1@%2/%3"_s.arg(int(r)).arg(line).arg(before);
+    };
+
+    QTest::newRow("empty file") << QByteArray() << QString() << QStringList();
+    QTest::newRow("three lines") << a + b + c << u"120 12.5 -30"_s << QStringList();
+    QTest::newRow("last line without CR LF reads the same") << a + b + c.chopped(2)
+                                                            << u"120 12.5 -30"_s << QStringList();
+    QTest::newRow("LF line ends") << QByteArray(a + b).replace("\r\n", "\n") << u"120 12.5"_s
+                                  << QStringList();
+    QTest::newRow("fields run on across a line end")
+            << QByteArray("\"" + DateBytes2010 + "\",\"19:04:05\"\r\n120\r\n") + b
+            << u"120 12.5"_s << QStringList();
+    QTest::newRow("two entries on one line")
+            << QByteArray(a.chopped(2) + "," + b) << u"120 12.5"_s << QStringList();
+    QTest::newRow("spaces around fields")
+            << QByteArray(" \"" + DateBytes2010 + "\" ,\t\"19:04:05\" ,  120  \r\n")
+            << u"120"_s << QStringList();
+    QTest::newRow("blank lines are passed over") << "\r\n" + a + "\r\n  \r\n" + b + "\r\n\r\n"
+                                                 << u"120 12.5"_s << QStringList();
+    QTest::newRow("quoted amount, leading-period fraction")
+            << QByteArray("\"" + DateBytes2010 + "\",\"19:04:05\",\"120\"\r\n"
+                          "\"" + DateBytes2010 + "\",\"19:04:05\",.5\r\n")
+            << u"120 0.5"_s << QStringList();
+
+    QTest::newRow("too few fields at the end") << a + "\"" + DateBytes2010 + "\",\"19:04:05\"\r\n"
+                                               << u"120"_s
+                                               << QStringList { at(LedgerReadError::TooFewFields, 2, 1) };
+    QTest::newRow("amount not a number, the entries after it still read")
+            << a + line("2010年03月08日", "08:00:00", "abc") + c << u"120 -30"_s
+            << QStringList { at(LedgerReadError::BadAmount, 2, 1) };
+    QTest::newRow("amount with grouping is not a plain number")
+            << a + line("2010年03月08日", "08:00:00", "\"1,200\"") << u"120"_s
+            << QStringList { at(LedgerReadError::BadAmount, 2, 1) };
+    QTest::newRow("amount beyond the money range")
+            << line("2010年03月08日", "08:00:00", "922337203685477.5808") + a << u"120"_s
+            << QStringList { at(LedgerReadError::AmountOutOfRange, 1, 0) };
+    QTest::newRow("running total beyond the money range")
+            << line("2010年03月08日", "08:00:00", "900000000000000")
+                       + line("2010年03月08日", "08:00:01", "900000000000000") + c
+            << u"900000000000000 -30"_s
+            << QStringList { at(LedgerReadError::TotalOutOfRange, 2, 1) };
+    QTest::newRow("unterminated quote") << a + "\"2010\x94\x4E,\"19:04:05\",5\r\n" + c
+                                        << u"120 -30"_s
+                                        << QStringList { at(LedgerReadError::Malformed, 2, 1) };
+    QTest::newRow("text after a closing quote")
+            << a + "\"" + DateBytes2010 + "\"x,\"19:04:05\",5\r\n" + c << u"120 -30"_s
+            << QStringList { at(LedgerReadError::Malformed, 2, 1) };
+    QTest::newRow("bytes that are not CP932")
+            << a + "\"2010\x85\x40" "03\x8C\x8E" "08\x93\xFA\",\"08:00:00\",5\r\n" + c
+            << u"120 -30"_s << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
+    QTest::newRow("a lone lead byte") << a + "\"\x94\",\"08:00:00\",5\r\n" << u"120"_s
+                                      << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
+    QTest::newRow("a control byte in a text") << a + "\"2010\x01\",\"08:00:00\",5\r\n"
+                                              << u"120"_s
+                                              << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
+    QTest::newRow("torn append: NUL bytes where the file grew")
+            << a + QByteArray(34, '\0') << u"120"_s
+            << QStringList { at(LedgerReadError::TooFewFields, 2, 1) };
+    QTest::newRow("torn append: partial line")
+            << a + b + "\"2010\x94\x4E" "03" << u"120 12.5"_s
+            << QStringList { at(LedgerReadError::TooFewFields, 3, 2) };
+    QTest::newRow("a bad entry costs only its first line")
+            << QByteArray("\"" + DateBytes2010 + "\",\"19:04:05\"\r\nabc\r\n") + c
+            << u"-30"_s
+            << QStringList { at(LedgerReadError::BadAmount, 1, 0), at(LedgerReadError::BadAmount, 2, 0) };
+    QTest::newRow("two bad places") << "x\r\n" + a + "y,z\r\n" + b << u"120 12.5"_s
+                                    << QStringList { at(LedgerReadError::BadAmount, 1, 0),
+                                                     at(LedgerReadError::BadAmount, 3, 1) };
+}
+
+void tst_LedgerFile::load()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, amounts);
+    QFETCH(QStringList, unread);
+
+    LedgerFixture f;
+    f.write(bytes);
+    const LedgerLoad load = LoadLedger(f.path());
+    QVERIFY(load.status.ok());
+    QVERIFY(!load.created);
+    QCOMPARE(amountsOf(load), amounts);
+    QStringList got;
+    for (const UnreadLines &u : load.unread)
+        got.append(u"%1@%2/%3"_s.arg(int(u.reason)).arg(u.line).arg(u.entriesBefore));
+    QCOMPARE(got, unread);
+    QCOMPARE(load.complete(), unread.isEmpty());
+    // The unread bytes are exactly what the file holds at their offsets.
+    for (const UnreadLines &u : load.unread)
+        QCOMPARE(bytes.mid(u.offset, u.bytes.size()), u.bytes);
+    // Loading never changes the file.
+    QCOMPARE(f.bytes(), bytes);
+}
+
+void tst_LedgerFile::loadDecodesCp932Texts()
+{
+    LedgerFixture f;
+    // A hand-edited date with a wave dash (81 60, which plain Shift_JIS tables reject), a yen
+    // sign typed as backslash, and a user-defined character.
+    f.write("\"2010\x94\x4E\x81\x60\",\"\x5C\xF0\x40\",1\r\n");
+    const LedgerLoad load = LoadLedger(f.path());
+    QVERIFY(load.complete());
+    QCOMPARE(load.entries.dateText(0), u"2010年～");
+    QCOMPARE(load.entries.timeText(0), u"\\\uE000");
+    // and they go back byte for byte
+    QVERIFY(RewriteLedger(f.path(), load.entries).ok());
+    QCOMPARE(f.bytes(), QByteArray("\"2010\x94\x4E\x81\x60\",\"\x5C\xF0\x40\",1\r\n"));
+}
+
+void tst_LedgerFile::loadOfADirectoryIsReportedAndNothingCreated()
+{
+    LedgerFixture f;
+    QVERIFY(QDir(f.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
+    const LedgerLoad load = LoadLedger(f.path());
+    QCOMPARE(load.status.failure, LedgerStatus::Failure::Open);
+    QVERIFY(!load.created);
+    QVERIFY(QFileInfo(f.path()).isDir());
+}
+
+void tst_LedgerFile::rewriteWritesEntriesInOrder()
+{
+    LedgerFixture f;
+    f.write(line("2010年01月01日", "00:00:00", "999"));
+    const LedgerEntries entries {
+        { u"2010年03月07日"_s, u"19:04:05"_s, Money::fromYen(120) },
+        { u"2010年03月08日"_s, u"08:00:00"_s, money("12.5") },
+        { u"2010年03月09日"_s, u"21:30:00"_s, Money::fromYen(-30) },
+    };
+    QVERIFY(RewriteLedger(f.path(), entries).ok());
+    QCOMPARE(f.bytes(), line("2010年03月07日", "19:04:05", "120") + line("2010年03月08日", "08:00:00", "12.5")
+                     + line("2010年03月09日", "21:30:00", "-30"));
+    QCOMPARE(LoadLedger(f.path()).entries, entries);
+}
+
+void tst_LedgerFile::rewriteWritesTheDisplayedAmount()
+{
+    // What a deletion does: each remaining row's amount is its display text read back.
+    LedgerFixture f;
+    f.write(line("2010年03月07日", "19:04:05", "12.5") + line("2010年03月08日", "08:00:00", "80"));
+    LedgerEntries listed = LoadLedger(f.path()).entries;
+    for (qsizetype i = 0; i < listed.size(); ++i)
+        listed.setAmount(i, parseAmount(currencyText(listed.amount(i))).value());
+    QVERIFY(RewriteLedger(f.path(), listed).ok());
+    QCOMPARE(f.bytes(), line("2010年03月07日", "19:04:05", "13") + line("2010年03月08日", "08:00:00", "80"));
+}
+
+void tst_LedgerFile::rewriteKeepsUnreadLinesWhereTheyWere()
+{
+    LedgerFixture f;
+    const QByteArray a = line("2010年03月07日", "19:04:05", "120");
+    const QByteArray bad = "\"2010\x85\x40\",\"08:00:00\",5\r\n";
+    const QByteArray c = line("2010年03月09日", "21:30:00", "-30");
+    const QByteArray tail = "\"2010\x94\x4E"; // torn, without a line end
+    f.write(a + bad + c + tail);
+
+    LedgerLoad load = LoadLedger(f.path());
+    QCOMPARE(load.entries.size(), 2);
+    QCOMPARE(load.unread.size(), 2);
+
+    // Unchanged entries give the same file back, but for the line end the torn tail gains.
+    QVERIFY(RewriteLedger(f.path(), load.entries, load.unread).ok());
+    QCOMPARE(f.bytes(), a + bad + c + tail + "\r\n");
+
+    // Deleting the first entry: the unread lines stay after the entries they followed.
+    load.entries.removeAt(0);
+    for (UnreadLines &u : load.unread)
+        --u.entriesBefore;
+    QVERIFY(RewriteLedger(f.path(), load.entries, load.unread).ok());
+    QCOMPARE(f.bytes(), bad + c + tail + "\r\n");
+}
+
+void tst_LedgerFile::rewriteKeepsPermissionsAndLeavesNoTemporaryFile()
+{
+    LedgerFixture f;
+    f.write(line("2010年03月07日", "19:04:05", "120"));
+    QCOMPARE(::chmod(QFile::encodeName(f.path()).constData(), 0640), 0);
+    QVERIFY(RewriteLedger(f.path(), {}).ok());
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(f.path()).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    QCOMPARE(filesIn(f.dir()), QStringList { QString::fromUtf16(LedgerFileName) });
+}
+
+void tst_LedgerFile::rewriteRefusesTextsCp932CannotHold()
+{
+    LedgerFixture f;
+    const QByteArray before = line("2010年03月07日", "19:04:05", "120");
+    f.write(before);
+    for (const QString &text : { u"2010年03月07日€"_s, u"a\"b"_s, u"a\nb"_s }) {
+        const LedgerStatus status = RewriteLedger(
+                f.path(), { { u"2010年03月07日"_s, u"19:04:05"_s, Money() }, { text, u"00:00:00"_s, Money() } });
+        QCOMPARE(status.failure, LedgerStatus::Failure::Encode);
+        QCOMPARE(f.bytes(), before);
+    }
+    QCOMPARE(filesIn(f.dir()).size(), 1);
+}
+
+void tst_LedgerFile::rewriteOverADirectoryFailsAndChangesNothing()
+{
+    LedgerFixture f;
+    QVERIFY(QDir(f.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
+    QVERIFY(!RewriteLedger(f.path(), { { u"2010年03月07日"_s, u"19:04:05"_s, Money() } }).ok());
+    QVERIFY(!EmptyLedger(f.path()).ok());
+    QVERIFY(QFileInfo(f.path()).isDir());
+    QCOMPARE(filesIn(f.dir()), QStringList { QString::fromUtf16(LedgerFileName) });
+}
+
+void tst_LedgerFile::emptyLeavesZeroBytes()
+{
+    LedgerFixture f;
+    f.write(line("2010年03月07日", "19:04:05", "120") + line("2010年03月08日", "08:00:00", "80"));
+    QVERIFY(EmptyLedger(f.path()).ok());
+    QCOMPARE(f.bytes(), QByteArray());
+    const LedgerLoad load = LoadLedger(f.path());
+    QVERIFY(load.complete());
+    QVERIFY(!load.created);
+    QVERIFY(load.entries.isEmpty());
+}
+
+void tst_LedgerFile::entriesBeyondTheLimitAreKeptNotLost()
+{
+    LedgerFixture f;
+    QByteArray bytes;
+    const int lines = LedgerTotals::MaxEntries + 2;
+    for (int i = 1; i <= lines; ++i)
+        bytes += line("2010年03月07日", "19:04:05", QByteArray::number(i).constData());
+    f.write(bytes);
+
+    const LedgerLoad load = LoadLedger(f.path());
+    QCOMPARE(load.entries.size(), LedgerTotals::MaxEntries);
+    QCOMPARE(load.entries.amount(load.entries.size() - 1), Money::fromYen(LedgerTotals::MaxEntries));
+    QCOMPARE(load.unread.size(), 1);
+    QCOMPARE(load.unread[0].reason, LedgerReadError::TooManyEntries);
+    QCOMPARE(load.unread[0].line, LedgerTotals::MaxEntries + 1);
+    QCOMPARE(load.unread[0].bytes,
+             line("2010年03月07日", "19:04:05", "32767") + line("2010年03月07日", "19:04:05", "32768"));
+
+    QVERIFY(RewriteLedger(f.path(), load.entries, load.unread).ok());
+    QCOMPARE(f.bytes(), bytes);
+}
+
+void tst_LedgerFile::entriesRunningAcrossReadPiecesAreRead()
+{
+    // The file is read in pieces; entries that run over a line end must read whole wherever
+    // a piece ends, and so must a bad line and a long one.
+    LedgerFixture f;
+    QByteArray bytes;
+    const int entries = 20000;
+    const QList<int> badAfter { 18000, 19000 };
+    for (int i = 1; i <= entries; ++i) {
+        // Lines of many lengths, so that pieces end after both lines of an entry.
+        bytes += "\"" + DateBytes2010 + "\",\"19:04:05\"\r\n" + QByteArray(i % 37, ' ')
+                + QByteArray::number(i) + "\r\n";
+        if (badAfter.contains(i))
+            bytes += "\"" + QByteArray(200000, 'x') + "\r\n"; // unterminated, longer than a piece
+    }
+    f.write(bytes);
+    const LedgerLoad load = LoadLedger(f.path());
+    QCOMPARE(load.entries.size(), entries);
+    for (int i = 0; i < entries; ++i)
+        QCOMPARE(load.entries.amount(i), Money::fromYen(i + 1));
+    QCOMPARE(load.unread.size(), badAfter.size());
+    for (int k = 0; k < badAfter.size(); ++k) {
+        const UnreadLines &u = load.unread[k];
+        QCOMPARE(u.reason, LedgerReadError::Malformed);
+        QCOMPARE(u.entriesBefore, badAfter[k]);
+        QCOMPARE(u.line, badAfter[k] * 2 + k + 1);
+        QCOMPARE(u.bytes.size(), 200003);
+        QCOMPARE(bytes.mid(u.offset, u.bytes.size()), u.bytes);
+    }
+    QVERIFY(RewriteLedger(f.path(), load.entries, load.unread).ok());
+    QCOMPARE(LoadLedger(f.path()).entries, load.entries);
+}
+
+QTEST_GUILESS_MAIN(tst_LedgerFile)
+#include "tst_ledgerfile.moc"
