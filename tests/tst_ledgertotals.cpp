@@ -1,6 +1,7 @@
 #include "ledgerfixture.h"
 #include "ledgertotals.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -63,6 +64,8 @@ private slots:
     void lastDateTextChangesOnlyOnLoad();
     void refusals_data();
     void refusals();
+    void totalsOfSampleLedgers_data();
+    void totalsOfSampleLedgers();
 };
 
 void tst_LedgerTotals::loadThenDeposit_data()
@@ -195,6 +198,52 @@ void tst_LedgerTotals::refusals()
         totals.FinishDeposit(amount, rowIndex);
         QCOMPARE(totals.count(), rowIndex);
     }
+}
+
+void tst_LedgerTotals::totalsOfSampleLedgers_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<TotalsTexts>("texts");
+    QTest::addColumn<QString>("lastDate");
+    QTest::addColumn<QList<int>>("unreadLines");
+
+    QTest::newRow("three deposits")
+            << u"three-deposits.txt"_s
+            << TotalsTexts { u"3回"_s, u"¥250"_s, u"¥120"_s, u"¥50"_s, u"¥83"_s }
+            << u"2010年03月21日"_s << QList<int>();
+    QTest::newRow("hand-edited: LF, blank lines, spaces, no final line end")
+            << u"hand-edited.txt"_s
+            << TotalsTexts { u"3回"_s, u"¥170"_s, u"¥121"_s, u"-¥1"_s, u"¥57"_s }
+            << u"2010年03月21日"_s << QList<int>();
+    QTest::newRow("a damaged line between good ones")
+            << u"damaged-line.txt"_s
+            << TotalsTexts { u"2回"_s, u"¥130"_s, u"¥80"_s, u"¥50"_s, u"¥65"_s }
+            << u"2010年03月21日"_s << QList<int> { 2 };
+}
+
+void tst_LedgerTotals::totalsOfSampleLedgers()
+{
+    QFETCH(QString, file);
+    QFETCH(TotalsTexts, texts);
+    QFETCH(QString, lastDate);
+    QFETCH(QList<int>, unreadLines);
+
+    LedgerFixture f;
+    QVERIFY(QFile::copy(QStringLiteral(PORUNKA_TEST_DATA "/") + file, f.path()));
+    const LedgerLoad loaded = LoadLedger(f.path());
+    QVERIFY(loaded.status.ok());
+    QList<int> lines;
+    for (const UnreadLines &u : loaded.unread)
+        lines.append(u.line);
+    QCOMPARE(lines, unreadLines);
+
+    LedgerTotals totals;
+    totals.StartLoad();
+    for (qsizetype i = 0; i < loaded.entries.size(); ++i)
+        QVERIFY(totals.AddLoadedAmount(loaded.entries.amount(i)));
+    const qsizetype count = loaded.entries.size();
+    QCOMPARE(totals.FinishLoad(int(count), loaded.entries.dateText(count - 1).toString()), texts);
+    QCOMPARE(totals.lastDateText(), lastDate);
 }
 
 QTEST_APPLESS_MAIN(tst_LedgerTotals)
