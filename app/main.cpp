@@ -1,14 +1,18 @@
-#include <QApplication>
-#include <QWidget>
+#include "clock.h"
+#include "fonts.h"
+#include "mainwindow.h"
+#include "translations.h"
 
-using namespace Qt::Literals::StringLiterals;
+#include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(u"ポルンカ貯めよう！ "_s);
-    window.setFixedSize(631, 452);
-    window.show();
+    installJapaneseQtTranslations(app);
+    Fonts::installSubstitutes();
+
+    const SystemClock clock;
+    MainWindow fraMain(clock);
+    fraMain.start();
     return app.exec();
 }

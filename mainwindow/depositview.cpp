@@ -1,0 +1,120 @@
+#include "depositview.h"
+
+#include "units.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+const QColor BeyondLastCell(0x80, 0x80, 0x80);
+const QColor OrdinaryLine(0xC0, 0xC0, 0xC0);
+const QColor FixedLine(0x00, 0x00, 0x00);
+
+// Draws a fixed cell: button face, button text, black lines on its right and bottom edges.
+void paintFixedCell(QPainter *painter, const QRect &rect, const QPalette &palette,
+                    const QFont &font, const QString &text, Qt::Alignment alignment)
+{
+    painter->save();
+    painter->fillRect(rect, palette.color(QPalette::Button));
+    painter->setPen(FixedLine);
+    painter->drawLine(rect.topRight(), rect.bottomRight());
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter->setFont(font);
+    painter->setPen(palette.color(QPalette::ButtonText));
+    painter->drawText(rect.adjusted(2, 0, -3, -1), int(alignment), text);
+    painter->restore();
+}
+
+class FixedHeader : public QHeaderView
+{
+public:
+    explicit FixedHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
+    {
+        setSectionsClickable(false);
+        setHighlightSections(false);
+        setSectionResizeMode(QHeaderView::Fixed);
+        setDefaultAlignment(Qt::AlignCenter);
+    }
+
+protected:
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override
+    {
+        if (!rect.isValid())
+            return;
+        const QString text = model() ? model()->headerData(logicalIndex, orientation()).toString()
+                                     : QString();
+        paintFixedCell(painter, rect, palette(), font(), text, Qt::AlignCenter);
+    }
+};
+
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        const QString text = index.data().toString();
+        const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+        if (!(index.flags() & Qt::ItemIsSelectable)) {
+            paintFixedCell(painter, option.rect, option.palette, option.font, text, alignment);
+            return;
+        }
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette &pal = option.palette;
+        painter->save();
+        painter->fillRect(option.rect, pal.color(selected ? QPalette::Highlight : QPalette::Base));
+        painter->setPen(OrdinaryLine);
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+        painter->setFont(option.font);
+        painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(option.rect.adjusted(3, 0, -4, -1), int(alignment), text);
+        painter->restore();
+    }
+};
+
+} // namespace
+
+DepositView::DepositView(QWidget *parent) : QTableView(parent)
+{
+    setHorizontalHeader(new FixedHeader(this));
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(twipsToPixels(RowTwips));
+    horizontalHeader()->setFixedHeight(twipsToPixels(RowTwips));
+    setItemDelegate(new CellDelegate(this));
+    setShowGrid(false);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setCornerButtonEnabled(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false); // Tab leaves the list, as it does every other control
+
+    // The viewport's own background shows beyond the last row and column; cells paint the
+    // ordinary window background themselves.
+    QPalette pal = viewport()->palette();
+    pal.setColor(QPalette::Window, BeyondLastCell);
+    viewport()->setPalette(pal);
+    viewport()->setBackgroundRole(QPalette::Window);
+}
+
+void DepositView::setModel(QAbstractItemModel *model)
+{
+    QTableView::setModel(model);
+    for (int column = 0; column < int(std::size(ColumnTwips)); ++column)
+        setColumnWidth(column, twipsToPixels(ColumnTwips[column]));
+}
+
+void DepositView::showRowAtTop(int row)
+{
+    const QModelIndex index = model()->index(row, 1);
+    setCurrentIndex(index);
+    scrollTo(index, QAbstractItemView::PositionAtTop);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QTableView>
+
+// The deposit list's grid: a header row and a sequence-number column drawn as fixed cells, one
+// text line per row, and a grey area beyond the last row and column, as a flex grid shows them.
+class DepositView : public QTableView
+{
+    Q_OBJECT
+
+public:
+    explicit DepositView(QWidget *parent = nullptr);
+
+    // Column widths in twips, from the sequence-number column on.
+    static constexpr int ColumnTwips[] = { 650, 2300, 1300, 950, 1260 };
+    static constexpr int RowTwips = 240;
+
+    void setModel(QAbstractItemModel *model) override;
+
+    // Makes `row` the current row and scrolls it to the top, as far as the list scrolls.
+    void showRowAtTop(int row);
+};

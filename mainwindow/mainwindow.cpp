@@ -1,0 +1,400 @@
+#include "mainwindow.h"
+
+#include "amount.h"
+#include "clock.h"
+#include "controls.h"
+#include "datetext.h"
+#include "depositmodel.h"
+#include "depositview.h"
+#include "elapseddays.h"
+#include "fonts.h"
+#include "messagebox.h"
+#include "pictures.h"
+#include "units.h"
+#include "welcomewindow.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QColor White(0xFF, 0xFF, 0xFF);
+const QColor Black(0x00, 0x00, 0x00);
+const QColor Ivory(0xFF, 0xFF, 0xF0);
+const QColor Navy(0x00, 0x00, 0x80);
+const QColor Maroon(0x80, 0x00, 0x00);
+const QColor Lavender(0x80, 0x80, 0xFF);
+const QColor Blue(0x00, 0x00, 0xFF);
+const QColor Grey(0x80, 0x80, 0x80);
+
+const QString Title = u"ポルンカ貯めよう！ "_s; // the trailing space belongs to it
+const QString HelpTip = u"ヘルプファイルを開きます"_s;
+
+} // namespace
+
+MainWindow::MainWindow(const Clock &clock, QString ledgerPath, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                              | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                              | Qt::WindowCloseButtonHint),
+      m_clock(clock),
+      m_ledgerPath(std::move(ledgerPath)),
+      m_model(new DepositModel(this))
+{
+    setObjectName(u"fraMain"_s);
+    setWindowTitle(Title);
+    setWindowIcon(Pictures::icon(u":/assets/porunka.svg"_s, QSize(32, 32), true));
+    setFont(Fonts::proportional(9));
+    setFixedSize(twipsToPixels(9465), twipsToPixels(6780));
+    setBackgroundRole(QPalette::Button); // the system button face
+    setAutoFillBackground(true);
+    createControls();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createControls()
+{
+    // Drawn first, so that it lies behind everything else.
+    Shape1 = new RoundedRectangle(this, Ivory);
+    Shape1->setObjectName(u"Shape1"_s);
+    Shape1->setGeometry(twipRect(7005, 4200, 2340, 2490));
+
+    Image2 = new QLabel(this);
+    Image2->setObjectName(u"Image2"_s);
+    Image2->setGeometry(twipRect(150, 70, 4530, 1035));
+    Image2->setPixmap(Pictures::render(u":/assets/title.svg"_s, QSize(302, 69)));
+    Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    struct ButtonSpec
+    {
+        QToolButton *&button;
+        const char16_t *name;
+        int left;
+        const char16_t *caption;
+        const char16_t *picture;
+        QString tooltip;
+    };
+    const ButtonSpec buttons[] = {
+        { cmdKozeniHozon, u"cmdKozeniHozon", 5175, u"入金", u"porunka", u"あまった小銭を貯金します"_s },
+        { cmdKozeniClr, u"cmdKozeniClr", 6000, u"クリア", u"clear", u"これまでのデータを削除します"_s },
+        { cmdHelp, u"cmdHelp", 6825, u"ヘルプ", u"help", HelpTip },
+        { cmdsyoukai, u"cmdsyoukai", 7650, u"プロ", u"pro", HelpTip },
+        { cmdEnd, u"cmdEnd", 8475, u"終了", u"end", u"プログラムを終了します"_s },
+    };
+    for (const ButtonSpec &spec : buttons) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(QString::fromUtf16(spec.name));
+        button->setGeometry(twipRect(spec.left, 75, 840, 990));
+        button->setText(QString::fromUtf16(spec.caption));
+        button->setToolTip(spec.tooltip);
+        button->setIcon(Pictures::icon(u":/assets/%1.svg"_s.arg(QString::fromUtf16(spec.picture)),
+                                       QSize(32, 32)));
+        button->setIconSize(QSize(32, 32));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setFocusPolicy(Qt::StrongFocus);
+        spec.button = button;
+    }
+
+    Line1[1] = new LineWidget(this, Grey);
+    Line1[1]->setObjectName(u"Line1(1)"_s);
+    Line1[1]->setGeometry(twipsToPixels(90), twipsToPixels(1185),
+                          twipsToPixels(9380 - 90) + 1, 1);
+    Line1[0] = new LineWidget(this, White);
+    Line1[0]->setObjectName(u"Line1(0)"_s);
+    Line1[0]->setGeometry(twipsToPixels(90), twipsToPixels(1200),
+                          twipsToPixels(9380 - 90) + 1, 1);
+
+    msgKozeni = new DepositView(this);
+    msgKozeni->setObjectName(u"msgKozeni"_s);
+    msgKozeni->setGeometry(twipRect(75, 1350, 6810, 5355));
+    msgKozeni->setFont(Fonts::proportional(9));
+    msgKozeni->setToolTip(u"ダブルクリックで選択した行を削除できます"_s);
+    msgKozeni->setModel(m_model);
+
+    const auto caption = [](const QColor &background) {
+        return LabelLook { .font = Fonts::proportional(15.75), .alignment = Qt::AlignCenter,
+                           .background = background, .text = White, .bordered = true };
+    };
+    Label1[0] = makeLabel(this, u"Label1(0)"_s, u"入金"_s, twipRect(6975, 1350, 915, 420),
+                          caption(Lavender));
+
+    txtKozeni_Inp = new QLineEdit(this);
+    txtKozeni_Inp->setObjectName(u"txtKozeni_Inp"_s);
+    txtKozeni_Inp->setGeometry(twipRect(7875, 1350, 1140, 420));
+    txtKozeni_Inp->setFont(Fonts::proportional(15.75));
+    txtKozeni_Inp->setToolTip(u"金額を入力してＥｎｔｅｒキーを押すか、入金ボタンを押してください"_s);
+    txtKozeni_Inp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    txtKozeni_Inp->installEventFilter(this);
+
+    Label2 = makeLabel(this, u"Label2"_s, u"円"_s, twipRect(9045, 1500, 315, 315),
+                       { .font = Fonts::proportional(12), .alignment = Qt::AlignCenter });
+
+    struct FigureRow
+    {
+        int top;
+        int captionIndex;
+        const char16_t *captionText;
+        QColor background;
+        QLabel *&value;
+        const char16_t *valueName;
+    };
+    const FigureRow figures[] = {
+        { 1950, 5, u"回数", Navy, lblKozeni_cnt, u"lblKozeni_cnt" },
+        { 2325, 4, u"合計", Navy, lblKozeni_zen, u"lblKozeni_zen" },
+        { 2850, 1, u"最高", Maroon, lblKozeni_Max, u"lblKozeni_Max" },
+        { 3225, 2, u"最低", Maroon, lblKozeni_Min, u"lblKozeni_Min" },
+        { 3600, 3, u"平均", Maroon, lblKozeni_Avg, u"lblKozeni_Avg" },
+    };
+    const LabelLook valueLook { .font = Fonts::fixed(15.75),
+                                .alignment = Qt::AlignRight | Qt::AlignVCenter,
+                                .background = Ivory, .text = Black, .bordered = true };
+    for (const FigureRow &row : figures) {
+        Label1[row.captionIndex] =
+                makeLabel(this, u"Label1(%1)"_s.arg(row.captionIndex),
+                          QString::fromUtf16(row.captionText), twipRect(6975, row.top, 915, 390),
+                          caption(row.background));
+        row.value = makeLabel(this, QString::fromUtf16(row.valueName), QString(),
+                              twipRect(7875, row.top, 1440, 390), valueLook);
+    }
+
+    lblCmnt2[0] = makeLabel(this, u"lblCmnt2(0)"_s, u"前回の清算から"_s,
+                            twipRect(7200, 4425, 1890, 315),
+                            { .font = Fonts::proportional(11.25) });
+    lblKozeni_Keika = makeLabel(this, u"lblKozeni_Keika"_s, QString(),
+                                twipRect(7050, 4800, 915, 315),
+                                { .font = Fonts::proportional(15.75),
+                                  .alignment = Qt::AlignRight | Qt::AlignVCenter, .text = Blue });
+    lblCmnt2[1] = makeLabel(this, u"lblCmnt2(1)"_s, u"経過しました"_s,
+                            twipRect(7050, 4875, 2115, 315),
+                            { .font = Fonts::proportional(11.25),
+                              .alignment = Qt::AlignRight | Qt::AlignVCenter });
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(u"Image1"_s);
+    Image1->setGeometry(twipRect(8250, 5600, 915, 945));
+    Image1->setPixmap(Pictures::render(u":/assets/panel.svg"_s, QSize(61, 63)));
+
+    // Only these take the keyboard focus, in this order.
+    QWidget *const tabOrder[] = { txtKozeni_Inp, cmdKozeniHozon, cmdKozeniClr, cmdHelp,
+                                  cmdsyoukai,    cmdEnd,         msgKozeni };
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    msgKozeni->setFocusPolicy(Qt::StrongFocus);
+
+    connect(cmdKozeniHozon, &QToolButton::clicked, this, &MainWindow::cmdKozeniHozon_Click);
+}
+
+void MainWindow::start()
+{
+    fraMain_Load();
+    centreOnScreen();
+    show();
+    txtKozeni_Inp->setFocus();
+    reportUnreadLedger();
+    if (DataRowCount() == 0) {
+        WelcomeWindow frmSub(this);
+        frmSub.exec();
+    }
+    activateWindow();
+    txtKozeni_Inp->setFocus();
+}
+
+void MainWindow::fraMain_Load()
+{
+    InitDepositList();
+    ReloadFromLedger();
+    ShowElapsedDays();
+}
+
+void MainWindow::cmdKozeniHozon_Click()
+{
+    Deposit();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtKozeni_Inp && event->type() == QEvent::KeyPress)
+        txtKozeni_Inp_KeyPress(static_cast<QKeyEvent *>(event)->key());
+    return QWidget::eventFilter(watched, event); // the key goes on to the box as usual
+}
+
+void MainWindow::txtKozeni_Inp_KeyPress(int key)
+{
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return;
+    const QString text = txtKozeni_Inp->text();
+    if (!text.isEmpty() && parseAmount(text))
+        Deposit();
+}
+
+void MainWindow::Deposit()
+{
+    const QString text = txtKozeni_Inp->text();
+    if (text.isEmpty())
+        return;
+    const auto amount = parseAmount(text);
+    if (!amount)
+        return; // not a number: ignored without a word, the text stays
+
+    switch (m_totals.CheckDeposit(*amount, DataRowCount() + 1)) {
+    case LedgerTotals::Refusal::None:
+        break;
+    case LedgerTotals::Refusal::TooManyEntries:
+        MessageBox::show(this, u"入金できません"_s,
+                         u"入金の記録は %1 回までです。この入金は記録していません。\n"
+                         "これまでの記録はそのまま残っています。"_s
+                                 .arg(QLocale(QLocale::Japanese).toString(LedgerTotals::MaxEntries)),
+                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        return;
+    case LedgerTotals::Refusal::TotalOutOfRange:
+        MessageBox::show(this, u"入金できません"_s,
+                         u"この入金を加えると合計が扱える金額を超えるため、記録していません。\n"
+                         "これまでの記録はそのまま残っています。"_s,
+                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        return;
+    }
+
+    AppendDepositRow(text);
+    const LedgerStatus saved = AppendLedgerEntry(m_ledgerPath, *amount, m_clock.now());
+    if (!saved.ok()) {
+        // No row may stay for a deposit the file does not hold.
+        ReloadFromLedger();
+        MessageBox::show(this, u"入金を保存できません"_s,
+                         u"台帳ファイルに書き込めなかったため、この入金は記録していません。\n"
+                         "入力した金額は入力欄に残してあります。\n\n"
+                         "ファイル: %1\n理由: %2"_s.arg(saved.path, saved.reason),
+                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        txtKozeni_Inp->setFocus();
+        return;
+    }
+    ShowDepositedToday();
+    txtKozeni_Inp->clear();
+    txtKozeni_Inp->setFocus();
+}
+
+void MainWindow::InitDepositList()
+{
+    m_model->clear();
+}
+
+void MainWindow::ReloadFromLedger()
+{
+    m_totals.StartLoad();
+    LedgerLoad load = LoadLedger(m_ledgerPath);
+    const qsizetype count = load.entries.size();
+    QList<Money> runningTotals;
+    runningTotals.reserve(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        // The reader keeps every running total inside the money range.
+        [[maybe_unused]] const bool added = m_totals.AddLoadedAmount(load.entries.amount(i));
+        Q_ASSERT(added);
+        runningTotals.append(m_totals.total());
+    }
+    const QString lastDate = count > 0 ? load.entries.dateText(count - 1).toString() : QString();
+    // The list always shows what the file holds, an empty file included.
+    m_model->setRows(std::move(load.entries), std::move(runningTotals));
+    if (count > 0)
+        msgKozeni->showRowAtTop(int(count - 1));
+    m_unread = std::move(load.unread);
+    m_loadStatus = load.status;
+    ShowTotals(m_totals.FinishLoad(int(count), lastDate));
+}
+
+void MainWindow::AppendDepositRow(const QString &amountText)
+{
+    const QDateTime now = m_clock.now(); // the list's own reading; the file takes another
+    const int row = DataRowCount() + 1;
+    const Money amount = parseAmount(amountText).value();
+    m_totals.AddDepositAmount(amount);
+    m_model->appendRow(dateText(now.date()), timeText(now.time()), amount, m_totals.total());
+    msgKozeni->showRowAtTop(row - 1);
+    ShowTotals(m_totals.FinishDeposit(parseAmount(amountText).value(), row));
+}
+
+int MainWindow::DataRowCount() const
+{
+    return m_model->rowCount();
+}
+
+void MainWindow::ShowTotals(const TotalsTexts &texts)
+{
+    lblKozeni_cnt->setText(texts.count);
+    lblKozeni_zen->setText(texts.total);
+    lblKozeni_Max->setText(texts.largest);
+    lblKozeni_Min->setText(texts.smallest);
+    lblKozeni_Avg->setText(texts.average);
+}
+
+void MainWindow::HideElapsedDays()
+{
+    lblCmnt2[0]->setVisible(false);
+    lblCmnt2[1]->setVisible(false);
+    lblKozeni_Keika->setVisible(false);
+}
+
+void MainWindow::ShowDepositedToday()
+{
+    HideElapsedDays();
+    lblCmnt2[1]->setVisible(true);
+    lblCmnt2[1]->setText(u"本日入金済みです。"_s);
+}
+
+void MainWindow::ShowElapsedDays()
+{
+    const ElapsedDays elapsed =
+            decideElapsedDays(DataRowCount() > 0, m_totals.lastDateText(), m_clock.now().date());
+    switch (elapsed.state) {
+    case ElapsedDays::State::Hidden:
+        HideElapsedDays();
+        break;
+    case ElapsedDays::State::DepositedToday:
+        ShowDepositedToday();
+        break;
+    case ElapsedDays::State::DaysElapsed:
+        HideElapsedDays();
+        lblCmnt2[0]->setVisible(true);
+        lblCmnt2[1]->setVisible(true);
+        lblKozeni_Keika->setVisible(true);
+        lblCmnt2[1]->setText(u"経過しました"_s);
+        lblKozeni_Keika->setText(QString::number(elapsed.days) + u'日');
+        break;
+    }
+}
+
+void MainWindow::centreOnScreen()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void MainWindow::reportUnreadLedger()
+{
+    if (!m_loadStatus.ok()) {
+        MessageBox::show(this, u"台帳ファイルを読めません"_s,
+                         u"台帳ファイルを開けなかったため、これまでの入金を表示できません。\n"
+                         "ファイルには手を加えていません。\n\nファイル: %1\n理由: %2"_s
+                                 .arg(m_loadStatus.path, m_loadStatus.reason),
+                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        return;
+    }
+    if (m_unread.isEmpty())
+        return;
+    QStringList lines;
+    for (const UnreadLines &u : std::as_const(m_unread))
+        lines.append(QString::number(u.line));
+    MessageBox::show(this, u"台帳ファイルの一部を読めません"_s,
+                     u"台帳ファイルの %1 行目を読み取れませんでした。\n"
+                     "読み取れた %2 件の入金を表示しています。"
+                     "読み取れなかった行はファイルにそのまま残してあります。\n\nファイル: %3"_s
+                             .arg(lines.join(u", "_s))
+                             .arg(DataRowCount())
+                             .arg(m_ledgerPath),
+                     MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+}

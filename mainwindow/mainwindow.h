@@ -1,0 +1,93 @@
+#pragma once
+
+#include "ledgerfile.h"
+#include "ledgertotals.h"
+
+#include <QString>
+#include <QWidget>
+
+class Clock;
+class DepositModel;
+class DepositView;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+// The main window, fraMain: the program's start-up window, alive until the program ends.
+//
+// How data flows: the ledger file is the one authority. ReloadFromLedger reads it into the
+// deposit list (a model of rows in the grid msgKozeni) and the ledger totals in one pass; the
+// totals give the five display texts that ShowTotals writes into the five figure labels. A
+// deposit goes the same way in small steps: a new list row, the totals, the figures, then one
+// line appended to the file. Deleting and clearing change the file and reload it, so the list,
+// its numbering and running totals, and the figures are always rebuilt from what the file holds.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `ledgerPath` is the ledger file, by default the bare name in the current directory.
+    explicit MainWindow(const Clock &clock, QString ledgerPath = QString::fromUtf16(LedgerFileName),
+                        QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up sequence: fill the list and the figures from the ledger, decide the
+    // elapsed-days line, show the window, and welcome a user whose ledger is empty.
+    void start();
+
+    // Takes the amount box's text as a deposit, when it is a number.
+    void Deposit();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // The controls, named as the layout names them; tests find them by these object names.
+    QLabel *Image2 = nullptr;
+    QToolButton *cmdKozeniHozon = nullptr;
+    QToolButton *cmdKozeniClr = nullptr;
+    QToolButton *cmdHelp = nullptr;
+    QToolButton *cmdsyoukai = nullptr;
+    QToolButton *cmdEnd = nullptr;
+    QWidget *Line1[2] = {};
+    DepositView *msgKozeni = nullptr;
+    QLabel *Label1[6] = {};
+    QLineEdit *txtKozeni_Inp = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *lblKozeni_cnt = nullptr;
+    QLabel *lblKozeni_zen = nullptr;
+    QLabel *lblKozeni_Max = nullptr;
+    QLabel *lblKozeni_Min = nullptr;
+    QLabel *lblKozeni_Avg = nullptr;
+    QWidget *Shape1 = nullptr;
+    QLabel *lblCmnt2[2] = {};
+    QLabel *lblKozeni_Keika = nullptr;
+    QLabel *Image1 = nullptr;
+
+
+    void createControls();
+    void fraMain_Load();
+    void cmdKozeniHozon_Click();
+    void txtKozeni_Inp_KeyPress(int key);
+
+    void InitDepositList();
+    void ReloadFromLedger();
+    void AppendDepositRow(const QString &amountText);
+    int DataRowCount() const;
+
+    void ShowTotals(const TotalsTexts &texts);
+    void HideElapsedDays();
+    void ShowDepositedToday();
+    void ShowElapsedDays();
+
+    void centreOnScreen();
+    void reportUnreadLedger();
+
+    const Clock &m_clock;
+    const QString m_ledgerPath;
+    DepositModel *m_model = nullptr;
+    LedgerTotals m_totals;
+    // Parts of the file the last load could not read; kept so a rewrite never drops them.
+    QList<UnreadLines> m_unread;
+    LedgerStatus m_loadStatus;
+};

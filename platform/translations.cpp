@@ -1,0 +1,17 @@
+#include "translations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+using namespace Qt::Literals::StringLiterals;
+
+void installJapaneseQtTranslations(QCoreApplication &app)
+{
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    auto *translator = new QTranslator(&app);
+    if (translator->load(u"qtbase_ja"_s, dir))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
