@@ -107,8 +107,10 @@ void DepositModel::appendRow(const QString &dateText, const QString &timeText, M
 
 void DepositModel::removeRow(int row)
 {
-    beginRemoveRows({}, row, row);
+    // Every later row's sequence number changes with it, so the rows are
+    // laid out anew rather than moved.
+    beginResetModel();
     m_entries.removeAt(row);
     m_runningTotals.removeAt(row);
-    endRemoveRows();
+    endResetModel();
 }

@@ -5,7 +5,8 @@ PORUNKA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 PORUNKA_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-svg-dev
+    qt6-translations-l10n fonts-ipafont-gothic
     libbenchmark-dev
 )
 

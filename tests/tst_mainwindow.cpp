@@ -1,0 +1,632 @@
+#include "depositmodel.h"
+#include "fonts.h"
+#include "guitest.h"
+#include "ledgerfixture.h"
+#include "ledgertotals.h"
+#include "mainwindow.h"
+#include "messagebox.h"
+#include "translations.h"
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 12, 6), QTime(19, 4, 5));
+
+template<typename T = QWidget>
+T *control(QWidget &window, const QString &name)
+{
+    T *widget = window.findChild<T *>(name);
+    if (!widget)
+        qFatal("no control %s", qPrintable(name));
+    return widget;
+}
+
+QString figures(QWidget &w)
+{
+    QStringList texts;
+    for (const char16_t *name : { u"lblKozeni_cnt", u"lblKozeni_zen", u"lblKozeni_Max",
+                                  u"lblKozeni_Min", u"lblKozeni_Avg" })
+        texts.append(control<QLabel>(w, QString::fromUtf16(name))->text());
+    return texts.join(u' ');
+}
+
+// The visible labels of the elapsed-days line, in reading order.
+QString elapsedLineText(QWidget &w)
+{
+    QStringList texts;
+    for (const char16_t *name : { u"lblCmnt2(0)", u"lblKozeni_Keika", u"lblCmnt2(1)" }) {
+        const QLabel *label = control<QLabel>(w, QString::fromUtf16(name));
+        if (!label->isHidden())
+            texts.append(label->text());
+    }
+    return texts.join(u'|');
+}
+
+QStringList rowTexts(QWidget &w, int row)
+{
+    const QAbstractItemModel *model = control<QTableView>(w, u"msgKozeni"_s)->model();
+    QStringList cells;
+    for (int column = 0; column < model->columnCount(); ++column)
+        cells.append(model->index(row, column).data().toString());
+    return cells;
+}
+
+int dataRows(QWidget &w)
+{
+    return control<QTableView>(w, u"msgKozeni"_s)->model()->rowCount();
+}
+
+// Types as a user would: plain keys, or a committed input-method string for what a keyboard
+// alone cannot type (full-width forms, the yen sign).
+void typeText(QWidget *widget, const QString &text)
+{
+    bool latin1 = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (latin1) {
+        QTest::keyClicks(widget, text);
+        return;
+    }
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(widget, &commit);
+}
+
+QByteArray ledgerOf(std::initializer_list<std::pair<const char *, const char *>> dateAndAmount)
+{
+    QByteArray bytes;
+    for (const auto &[date, amount] : dateAndAmount)
+        bytes += line(date, "12:00:00", amount);
+    return bytes;
+}
+
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void windowItself();
+    void layout_data();
+    void layout();
+    void textsAndTooltips_data();
+    void textsAndTooltips();
+    void fonts_data();
+    void fonts();
+    void colours_data();
+    void colours();
+    void tabOrderVisitsTheControlsInTurn();
+
+    void emptyLedgerWelcomesThenTakesInput();
+    void ledgerWithDepositsStartsWithoutWelcome();
+    void elapsedLine_data();
+    void elapsedLine();
+
+    void deposit_data();
+    void deposit();
+    void depositsFollowOneAnother();
+    void depositBeyondTheLimitIsRefusedInAMessage();
+    void depositThatCannotBeSavedLeavesNoRow();
+    void unreadLinesAreReportedAtStart();
+
+    void depositModelIsAConsistentModel();
+
+private:
+    // Starts a main window on `f`'s ledger; closes a welcome window, recording whether one came.
+    std::unique_ptr<MainWindow> start(const LedgerFixture &f, bool *welcomed = nullptr);
+
+    ManualClock m_clock { Now };
+};
+
+void tst_MainWindow::initTestCase()
+{
+    installJapaneseQtTranslations(*qApp);
+    Fonts::installSubstitutes();
+}
+
+void tst_MainWindow::init()
+{
+    m_clock.set(Now);
+    MessageBox::takeShown();
+}
+
+void tst_MainWindow::cleanup()
+{
+    QCOMPARE(MessageBox::pendingAnswers(), 0); // every answer given in advance was asked for
+}
+
+std::unique_ptr<MainWindow> tst_MainWindow::start(const LedgerFixture &f, bool *welcomed)
+{
+    auto window = std::make_unique<MainWindow>(m_clock, f.path());
+    const ModalWatcher watcher([](QWidget *modal) { modal->close(); });
+    window->start();
+    if (welcomed)
+        *welcomed = watcher.handled();
+    return window;
+}
+
+void tst_MainWindow::windowItself()
+{
+    MainWindow w(m_clock, u"unused"_s);
+    QCOMPARE(w.windowTitle(), u"ポルンカ貯めよう！ "_s);
+    QCOMPARE(w.size(), QSize(631, 452));
+    QCOMPARE(w.minimumSize(), w.maximumSize()); // fixed
+    QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!w.windowIcon().isNull());
+}
+
+void tst_MainWindow::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+
+    const auto row = [](const char16_t *name, int x, int y, int w, int h) {
+        QTest::newRow(QString::fromUtf16(name).toUtf8().constData())
+                << QString::fromUtf16(name) << QRect(x, y, w, h);
+    };
+    row(u"Image2", 10, 5, 302, 69);
+    row(u"cmdKozeniHozon", 345, 5, 56, 66);
+    row(u"cmdKozeniClr", 400, 5, 56, 66);
+    row(u"cmdHelp", 455, 5, 56, 66);
+    row(u"cmdsyoukai", 510, 5, 56, 66);
+    row(u"cmdEnd", 565, 5, 56, 66);
+    row(u"Line1(1)", 6, 79, 620, 1);
+    row(u"Line1(0)", 6, 80, 620, 1);
+    row(u"msgKozeni", 5, 90, 454, 357);
+    row(u"Label1(0)", 465, 90, 61, 28);
+    row(u"txtKozeni_Inp", 525, 90, 76, 28);
+    row(u"Label2", 603, 100, 21, 21);
+    row(u"Label1(5)", 465, 130, 61, 26);
+    row(u"lblKozeni_cnt", 525, 130, 96, 26);
+    row(u"Label1(4)", 465, 155, 61, 26);
+    row(u"lblKozeni_zen", 525, 155, 96, 26);
+    row(u"Label1(1)", 465, 190, 61, 26);
+    row(u"lblKozeni_Max", 525, 190, 96, 26);
+    row(u"Label1(2)", 465, 215, 61, 26);
+    row(u"lblKozeni_Min", 525, 215, 96, 26);
+    row(u"Label1(3)", 465, 240, 61, 26);
+    row(u"lblKozeni_Avg", 525, 240, 96, 26);
+    row(u"Shape1", 467, 280, 156, 166);
+    row(u"lblCmnt2(0)", 480, 295, 126, 21);
+    row(u"lblKozeni_Keika", 470, 320, 61, 21);
+    row(u"lblCmnt2(1)", 470, 325, 141, 21);
+    row(u"Image1", 550, 373, 61, 63);
+}
+
+void tst_MainWindow::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    MainWindow w(m_clock, u"unused"_s);
+    QCOMPARE(control(w, name)->geometry(), geometry);
+}
+
+void tst_MainWindow::textsAndTooltips_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("tooltip");
+
+    const QString help = u"ヘルプファイルを開きます"_s;
+    QTest::newRow("deposit") << u"cmdKozeniHozon"_s << u"入金"_s << u"あまった小銭を貯金します"_s;
+    QTest::newRow("clear") << u"cmdKozeniClr"_s << u"クリア"_s << u"これまでのデータを削除します"_s;
+    QTest::newRow("help") << u"cmdHelp"_s << u"ヘルプ"_s << help;
+    QTest::newRow("introduction: the same tooltip") << u"cmdsyoukai"_s << u"プロ"_s << help;
+    QTest::newRow("exit") << u"cmdEnd"_s << u"終了"_s << u"プログラムを終了します"_s;
+    QTest::newRow("amount box") << u"txtKozeni_Inp"_s << QString()
+                                << u"金額を入力してＥｎｔｅｒキーを押すか、入金ボタンを押してください"_s;
+    QTest::newRow("list") << u"msgKozeni"_s << QString() << u"ダブルクリックで選択した行を削除できます"_s;
+    QTest::newRow("amount caption") << u"Label1(0)"_s << u"入金"_s << QString();
+    QTest::newRow("yen") << u"Label2"_s << u"円"_s << QString();
+    QTest::newRow("count caption") << u"Label1(5)"_s << u"回数"_s << QString();
+    QTest::newRow("total caption") << u"Label1(4)"_s << u"合計"_s << QString();
+    QTest::newRow("largest caption") << u"Label1(1)"_s << u"最高"_s << QString();
+    QTest::newRow("smallest caption") << u"Label1(2)"_s << u"最低"_s << QString();
+    QTest::newRow("average caption") << u"Label1(3)"_s << u"平均"_s << QString();
+    QTest::newRow("since the last") << u"lblCmnt2(0)"_s << u"前回の清算から"_s << QString();
+}
+
+void tst_MainWindow::textsAndTooltips()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QString, tooltip);
+    MainWindow w(m_clock, u"unused"_s);
+    QWidget *widget = control(w, name);
+    if (auto *button = qobject_cast<QToolButton *>(widget))
+        QCOMPARE(button->text(), text);
+    else if (auto *label = qobject_cast<QLabel *>(widget))
+        QCOMPARE(label->text(), text);
+    else if (auto *edit = qobject_cast<QLineEdit *>(widget))
+        QCOMPARE(edit->text(), text);
+    QCOMPARE(widget->toolTip(), tooltip);
+}
+
+void tst_MainWindow::fonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<qreal>("points");
+
+    const QString p = u"ＭＳ Ｐゴシック"_s;
+    const QString f = u"ＭＳ ゴシック"_s;
+    QTest::newRow("window") << u"fraMain"_s << p << 9.0;
+    QTest::newRow("button") << u"cmdKozeniHozon"_s << p << 9.0;
+    QTest::newRow("list") << u"msgKozeni"_s << p << 9.0;
+    QTest::newRow("amount caption") << u"Label1(0)"_s << p << 15.75;
+    QTest::newRow("amount box") << u"txtKozeni_Inp"_s << p << 15.75;
+    QTest::newRow("yen") << u"Label2"_s << p << 12.0;
+    QTest::newRow("caption") << u"Label1(3)"_s << p << 15.75;
+    QTest::newRow("value: fixed pitch") << u"lblKozeni_Avg"_s << f << 15.75;
+    QTest::newRow("since the last") << u"lblCmnt2(0)"_s << p << 11.25;
+    QTest::newRow("day count") << u"lblKozeni_Keika"_s << p << 15.75;
+    QTest::newRow("have passed") << u"lblCmnt2(1)"_s << p << 11.25;
+}
+
+void tst_MainWindow::fonts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, family);
+    QFETCH(qreal, points);
+    MainWindow w(m_clock, u"unused"_s);
+    QWidget *widget = name == u"fraMain" ? &w : control(w, name);
+    const QFont font = widget->font();
+    QCOMPARE(font.family(), family);
+    QCOMPARE(font.pointSizeF(), points);
+    QCOMPARE(font.weight(), QFont::Normal);
+    QVERIFY(!font.italic());
+    // The designed-for faces are not on Linux: the metric-compatible IPA faces stand in.
+    const QString resolved = QFontInfo(font).family();
+    QCOMPARE(resolved, family == u"ＭＳ ゴシック" ? u"IPAGothic"_s : u"IPAPGothic"_s);
+}
+
+void tst_MainWindow::colours_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QColor>("background"); // invalid: transparent
+    QTest::addColumn<QColor>("text");
+
+    const QColor white(Qt::white), ivory(QColor::fromRgb(QRgb(0xFFFFF0))), black(Qt::black);
+    QTest::newRow("amount caption") << u"Label1(0)"_s << QColor::fromRgb(QRgb(0x8080FF)) << white;
+    QTest::newRow("count caption") << u"Label1(5)"_s << QColor::fromRgb(QRgb(0x000080)) << white;
+    QTest::newRow("total caption") << u"Label1(4)"_s << QColor::fromRgb(QRgb(0x000080)) << white;
+    QTest::newRow("largest caption") << u"Label1(1)"_s << QColor::fromRgb(QRgb(0x800000)) << white;
+    QTest::newRow("smallest caption") << u"Label1(2)"_s << QColor::fromRgb(QRgb(0x800000)) << white;
+    QTest::newRow("average caption") << u"Label1(3)"_s << QColor::fromRgb(QRgb(0x800000)) << white;
+    QTest::newRow("count") << u"lblKozeni_cnt"_s << ivory << black;
+    QTest::newRow("average") << u"lblKozeni_Avg"_s << ivory << black;
+    QTest::newRow("day count: blue on the panel") << u"lblKozeni_Keika"_s << QColor() << QColor::fromRgb(QRgb(0x0000FF));
+    QTest::newRow("have passed: button text")
+            << u"lblCmnt2(1)"_s << QColor() << QApplication::palette().color(QPalette::ButtonText);
+}
+
+void tst_MainWindow::colours()
+{
+    QFETCH(QString, name);
+    QFETCH(QColor, background);
+    QFETCH(QColor, text);
+    MainWindow w(m_clock, u"unused"_s);
+    auto *label = control<QLabel>(w, name);
+    QCOMPARE(label->autoFillBackground(), background.isValid());
+    if (background.isValid())
+        QCOMPARE(label->palette().color(label->backgroundRole()), background);
+    QCOMPARE(label->palette().color(label->foregroundRole()), text);
+
+    // And as drawn: the pixel in the middle of the border's inner edge.
+    if (background.isValid()) {
+        const QImage image = label->grab().toImage();
+        QCOMPARE(QColor(image.pixel(2, 2)), background);
+    }
+}
+
+void tst_MainWindow::tabOrderVisitsTheControlsInTurn()
+{
+    LedgerFixture f;
+    f.write(ledgerOf({ { "2026年12月01日", "100" } }));
+    auto w = start(f);
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QTRY_COMPARE(QApplication::focusWidget(), control(*w, u"txtKozeni_Inp"_s));
+    QStringList visited;
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(visited, (QStringList { u"cmdKozeniHozon"_s, u"cmdKozeniClr"_s, u"cmdHelp"_s,
+                                     u"cmdsyoukai"_s, u"cmdEnd"_s, u"msgKozeni"_s,
+                                     u"txtKozeni_Inp"_s }));
+}
+
+void tst_MainWindow::emptyLedgerWelcomesThenTakesInput()
+{
+    LedgerFixture f;
+    MainWindow w(m_clock, f.path());
+    const ModalWatcher welcome([&](QWidget *modal) {
+                QCOMPARE(modal->objectName(), u"frmSub"_s);
+                QVERIFY(w.isVisible()); // the main window shows first, then the welcome over it
+                QCOMPARE(modal->parentWidget(), &w);
+                QTRY_COMPARE(QApplication::focusWidget(), modal->findChild<QWidget *>(u"cmdModori"_s));
+                QTest::mouseClick(modal->findChild<QPushButton *>(u"cmdModori"_s), Qt::LeftButton);
+            });
+    w.start();
+    QVERIFY(welcome.handled());
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(f.exists());
+    QCOMPARE(f.bytes(), QByteArray());
+    QCOMPARE(figures(w), u"0回 ¥0 ¥0 ¥0 ¥0"_s);
+    QCOMPARE(elapsedLineText(w), QString());
+    QCOMPARE(dataRows(w), 0);
+    QTRY_COMPARE(QApplication::focusWidget(), control(w, u"txtKozeni_Inp"_s));
+
+    // Typing goes straight into the amount box.
+    QTest::keyClicks(QApplication::focusWidget(), u"300"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(dataRows(w), 1);
+    QCOMPARE(elapsedLineText(w), u"本日入金済みです。"_s);
+}
+
+void tst_MainWindow::ledgerWithDepositsStartsWithoutWelcome()
+{
+    LedgerFixture f;
+    f.write(ledgerOf({ { "2026年11月20日", "50" }, { "2026年11月28日", "120" },
+                       { "2026年12月05日", "80" } }));
+    bool welcomed = true;
+    auto w = start(f, &welcomed);
+    QVERIFY(!welcomed);
+    QCOMPARE(figures(*w), u"3回 ¥250 ¥120 ¥50 ¥83"_s);
+    QCOMPARE(rowTexts(*w, 0), (QStringList { u"1"_s, u"2026年11月20日"_s, u"12:00:00"_s, u"¥50"_s, u"¥50"_s }));
+    QCOMPARE(rowTexts(*w, 1), (QStringList { u"2"_s, u"2026年11月28日"_s, u"12:00:00"_s, u"¥120"_s, u"¥170"_s }));
+    QCOMPARE(rowTexts(*w, 2), (QStringList { u"3"_s, u"2026年12月05日"_s, u"12:00:00"_s, u"¥80"_s, u"¥250"_s }));
+    QCOMPARE(control<QTableView>(*w, u"msgKozeni"_s)->currentIndex().row(), 2);
+    QCOMPARE(elapsedLineText(*w), u"前回の清算から|1日|経過しました"_s);
+    QCOMPARE(MessageBox::takeShown(), {});
+}
+
+void tst_MainWindow::elapsedLine_data()
+{
+    QTest::addColumn<QByteArray>("ledger");
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QString>("line");
+
+    const QByteArray lastToday = ledgerOf({ { "2026年11月01日", "10" }, { "2026年12月06日", "10" } });
+    QTest::newRow("deposited today, started at 23:59")
+            << lastToday << QDateTime(QDate(2026, 12, 6), QTime(23, 59)) << u"本日入金済みです。"_s;
+    QTest::newRow("yesterday, started at 00:01")
+            << ledgerOf({ { "2026年12月05日", "10" } }) << QDateTime(QDate(2026, 12, 6), QTime(0, 1))
+            << u"前回の清算から|1日|経過しました"_s;
+    QTest::newRow("103 days") << ledgerOf({ { "2026年08月25日", "10" } }) << Now
+                              << u"前回の清算から|103日|経過しました"_s;
+    QTest::newRow("clock set back: a future date")
+            << ledgerOf({ { "2026年12月09日", "10" } }) << Now << u"前回の清算から|-3日|経過しました"_s;
+    QTest::newRow("only the last entry counts")
+            << ledgerOf({ { "2026年12月06日", "10" }, { "2026年12月01日", "10" } }) << Now
+            << u"前回の清算から|5日|経過しました"_s;
+    QTest::newRow("hand-edited date that is no date: hidden")
+            << QByteArray("\"\x82\xa0\",\"12:00:00\",10\r\n") << Now << QString();
+}
+
+void tst_MainWindow::elapsedLine()
+{
+    QFETCH(QByteArray, ledger);
+    QFETCH(QDateTime, now);
+    QFETCH(QString, line);
+    LedgerFixture f;
+    f.write(ledger);
+    m_clock.set(now);
+    auto w = start(f);
+    QCOMPARE(elapsedLineText(*w), line);
+    // A deposit turns any of them into today's.
+    control<QLineEdit>(*w, u"txtKozeni_Inp"_s)->setText(u"1"_s);
+    w->Deposit();
+    QCOMPARE(elapsedLineText(*w), u"本日入金済みです。"_s);
+}
+
+void tst_MainWindow::deposit_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byEnter");
+    QTest::addColumn<QByteArray>("appended");
+    QTest::addColumn<QString>("figuresAfter");
+    QTest::addColumn<QString>("boxAfter");
+
+    const QByteArray line300 = line("2026年12月06日", "19:04:05", "300");
+    QTest::newRow("300 and Enter") << u"300"_s << true << line300
+                                   << u"2回 ¥400 ¥300 ¥100 ¥200"_s << QString();
+    QTest::newRow("300 and the button") << u"300"_s << false << line300
+                                        << u"2回 ¥400 ¥300 ¥100 ¥200"_s << QString();
+    QTest::newRow("full-width ３００ from an input method") << u"３００"_s << true << line300
+                                                         << u"2回 ¥400 ¥300 ¥100 ¥200"_s << QString();
+    QTest::newRow("-50 lowers the total") << u"-50"_s << false
+                                          << line("2026年12月06日", "19:04:05", "-50")
+                                          << u"2回 ¥50 ¥100 -¥50 ¥25"_s << QString();
+    QTest::newRow("¥1,200 with grouping") << u"¥1,200"_s << true
+                                          << line("2026年12月06日", "19:04:05", "1200")
+                                          << u"2回 ¥1,300 ¥1,200 ¥100 ¥650"_s << QString();
+    QTest::newRow("12.5 is written exactly, shown rounded") << u"12.5"_s << true
+                                                            << line("2026年12月06日", "19:04:05", "12.5")
+                                                            << u"2回 ¥113 ¥100 ¥13 ¥56"_s << QString();
+    QTest::newRow("empty box, button: nothing") << QString() << false << QByteArray()
+                                                << u"1回 ¥100 ¥100 ¥100 ¥100"_s << QString();
+    QTest::newRow("empty box, Enter: nothing") << QString() << true << QByteArray()
+                                               << u"1回 ¥100 ¥100 ¥100 ¥100"_s << QString();
+    QTest::newRow("abc, button: nothing, the text stays") << u"abc"_s << false << QByteArray()
+                                                          << u"1回 ¥100 ¥100 ¥100 ¥100"_s << u"abc"_s;
+    QTest::newRow("abc, Enter: nothing, the text stays") << u"abc"_s << true << QByteArray()
+                                                         << u"1回 ¥100 ¥100 ¥100 ¥100"_s << u"abc"_s;
+    QTest::newRow("beyond the money range: like abc") << u"1e15"_s << true << QByteArray()
+                                                      << u"1回 ¥100 ¥100 ¥100 ¥100"_s << u"1e15"_s;
+}
+
+void tst_MainWindow::deposit()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, byEnter);
+    QFETCH(QByteArray, appended);
+    QFETCH(QString, figuresAfter);
+    QFETCH(QString, boxAfter);
+
+    LedgerFixture f;
+    const QByteArray before = ledgerOf({ { "2026年12月01日", "100" } });
+    f.write(before);
+    auto w = start(f);
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    auto *box = control<QLineEdit>(*w, u"txtKozeni_Inp"_s);
+    QTRY_COMPARE(QApplication::focusWidget(), box);
+    typeText(box, typed);
+    QCOMPARE(box->text(), typed);
+    if (byEnter)
+        QTest::keyClick(box, Qt::Key_Return);
+    else
+        QTest::mouseClick(control(*w, u"cmdKozeniHozon"_s), Qt::LeftButton);
+
+    QCOMPARE(f.bytes(), before + appended);
+    QCOMPARE(figures(*w), figuresAfter);
+    QCOMPARE(box->text(), boxAfter);
+    const bool deposited = !appended.isEmpty();
+    // A click focuses the button; only a deposit puts the focus back into the box.
+    QCOMPARE(QApplication::focusWidget(),
+             deposited || byEnter ? static_cast<QWidget *>(box) : control(*w, u"cmdKozeniHozon"_s));
+    QCOMPARE(dataRows(*w), deposited ? 2 : 1);
+    QCOMPARE(elapsedLineText(*w), deposited ? u"本日入金済みです。"_s : u"前回の清算から|5日|経過しました"_s);
+    if (deposited) {
+        const QStringList last = rowTexts(*w, 1);
+        QCOMPARE(last.mid(0, 3), (QStringList { u"2"_s, u"2026年12月06日"_s, u"19:04:05"_s }));
+        QCOMPARE(control<QTableView>(*w, u"msgKozeni"_s)->currentIndex().row(), 1);
+    }
+    QCOMPARE(MessageBox::takeShown(), {});
+}
+
+void tst_MainWindow::depositsFollowOneAnother()
+{
+    // The list and the file each read the clock; each row shows its own reading.
+    LedgerFixture f;
+    auto w = start(f);
+    auto *box = control<QLineEdit>(*w, u"txtKozeni_Inp"_s);
+    const QList<std::pair<QString, QTime>> deposits = {
+        { u"50"_s, QTime(8, 0, 0) }, { u"120"_s, QTime(12, 30, 0) }, { u"80"_s, QTime(23, 59, 59) }
+    };
+    QByteArray expected;
+    for (const auto &[amount, time] : deposits) {
+        m_clock.set(QDateTime(QDate(2010, 3, 7), time));
+        box->setText(amount);
+        w->Deposit();
+        expected += line("2010年03月07日", qPrintable(time.toString(u"HH:mm:ss")), qPrintable(amount));
+    }
+    QCOMPARE(f.bytes(), expected);
+    QCOMPARE(figures(*w), u"3回 ¥250 ¥120 ¥50 ¥83"_s);
+    QCOMPARE(rowTexts(*w, 2), (QStringList { u"3"_s, u"2010年03月07日"_s, u"23:59:59"_s, u"¥80"_s, u"¥250"_s }));
+}
+
+void tst_MainWindow::depositBeyondTheLimitIsRefusedInAMessage()
+{
+    LedgerFixture f;
+    QByteArray full;
+    for (int i = 0; i < LedgerTotals::MaxEntries; ++i)
+        full += line("2026年12月01日", "12:00:00", "1");
+    f.write(full);
+    auto w = start(f);
+    QCOMPARE(dataRows(*w), LedgerTotals::MaxEntries);
+
+    auto *box = control<QLineEdit>(*w, u"txtKozeni_Inp"_s);
+    box->setText(u"300"_s);
+    // Answered the way a user would: a real message box, found and closed.
+    QString shownText;
+    QStringList buttons;
+    const ModalWatcher answer([&](QWidget *modal) {
+                auto *messageBox = qobject_cast<QMessageBox *>(modal);
+                QVERIFY(messageBox);
+                shownText = messageBox->text();
+                QCOMPARE(messageBox->icon(), QMessageBox::Warning);
+                for (QAbstractButton *b : messageBox->buttons())
+                    buttons.append(b->text());
+                messageBox->button(QMessageBox::Ok)->click();
+            });
+    w->Deposit();
+    QVERIFY(answer.handled());
+    QVERIFY(shownText.contains(u"32,766"));
+    QCOMPARE(buttons, QStringList { u"OK"_s });
+    QCOMPARE(dataRows(*w), LedgerTotals::MaxEntries);
+    QCOMPARE(f.bytes(), full);
+    QCOMPARE(box->text(), u"300"_s);
+    QCOMPARE(figures(*w).section(u' ', 0, 0), u"32766回"_s);
+}
+
+void tst_MainWindow::depositThatCannotBeSavedLeavesNoRow()
+{
+    LedgerFixture f;
+    f.write(ledgerOf({ { "2026年12月01日", "100" } }));
+    auto w = start(f);
+    // The file is taken away and a directory stands in its place: the line cannot be appended.
+    QVERIFY(QFile::remove(f.path()));
+    QVERIFY(QDir(f.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
+    auto *box = control<QLineEdit>(*w, u"txtKozeni_Inp"_s);
+    box->setText(u"300"_s);
+    MessageBox::answerNext(MessageBox::Answer::Ok);
+    w->Deposit();
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].icon, MessageBox::Icon::Warning);
+    QVERIFY(shown[0].text.contains(u"記録していません"));
+    QCOMPARE(box->text(), u"300"_s);
+    QCOMPARE(elapsedLineText(*w), u"前回の清算から|5日|経過しました"_s);
+    // What the list shows is what the file holds: nothing can be read there now.
+    QCOMPARE(dataRows(*w), 0);
+}
+
+void tst_MainWindow::unreadLinesAreReportedAtStart()
+{
+    LedgerFixture f;
+    f.write(ledgerOf({ { "2026年12月01日", "100" } }) + "\"x\",\"y\",abc\r\n"
+            + ledgerOf({ { "2026年12月02日", "20" } }));
+    MessageBox::answerNext(MessageBox::Answer::Ok);
+    auto w = start(f);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].text.contains(u"2 行目"), qPrintable(shown[0].text));
+    QCOMPARE(dataRows(*w), 2);
+    QCOMPARE(figures(*w), u"2回 ¥120 ¥100 ¥20 ¥60"_s);
+}
+
+void tst_MainWindow::depositModelIsAConsistentModel()
+{
+    DepositModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setRows(LedgerEntries { { u"2010年03月07日"_s, u"19:04:05"_s, Money::fromYen(50) },
+                                  { u"2010年03月08日"_s, u"08:00:00"_s, Money::fromYen(120) } },
+                  { Money::fromYen(50), Money::fromYen(170) });
+    model.appendRow(u"2010年03月09日"_s, u"09:00:00"_s, Money::fromYen(-20), Money::fromYen(150));
+    QCOMPARE(model.rowCount(), 3);
+    QCOMPARE(model.index(2, DepositModel::Amount).data().toString(), u"-¥20"_s);
+    QCOMPARE(model.index(2, DepositModel::Number).data().toString(), u"3"_s);
+    QVERIFY(!(model.flags(model.index(0, DepositModel::Number)) & Qt::ItemIsSelectable));
+    QVERIFY(model.flags(model.index(0, DepositModel::Date)) & Qt::ItemIsSelectable);
+    QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), u"累計"_s);
+    QCOMPARE(model.index(0, DepositModel::Amount).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::AlignRight | Qt::AlignVCenter);
+    QCOMPARE(model.index(0, DepositModel::Date).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+             Qt::AlignCenter);
+    model.removeRow(0);
+    QCOMPARE(model.index(0, DepositModel::Number).data().toString(), u"1"_s);
+    QCOMPARE(model.index(0, DepositModel::Date).data().toString(), u"2010年03月08日"_s);
+    model.clear();
+    QCOMPARE(model.rowCount(), 0);
+    QVERIFY(!model.index(0, 0).data().isValid());
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"
