@@ -13,10 +13,8 @@
 #include "units.h"
 #include "welcomewindow.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QScreen>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -192,7 +190,7 @@ void MainWindow::createControls()
 void MainWindow::start()
 {
     fraMain_Load();
-    centreOnScreen();
+    centreOnScreen(*this);
     show();
     txtKozeni_Inp->setFocus();
     reportUnreadLedger();
@@ -366,14 +364,6 @@ void MainWindow::ShowElapsedDays()
     }
 }
 
-void MainWindow::centreOnScreen()
-{
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        move(available.center() - QPoint(width() / 2, height() / 2));
-    }
-}
-
 void MainWindow::reportUnreadLedger()
 {
     if (!m_loadStatus.ok()) {
@@ -387,14 +377,24 @@ void MainWindow::reportUnreadLedger()
     if (m_unread.isEmpty())
         return;
     QStringList lines;
-    for (const UnreadLines &u : std::as_const(m_unread))
+    for (const UnreadLines &u : std::as_const(m_unread)) {
+        if (lines.size() == 5) {
+            lines.append(u"ほか %1 か所"_s.arg(m_unread.size() - 5));
+            break;
+        }
         lines.append(QString::number(u.line));
+    }
+    QString what = u"台帳ファイルの %1 行目を読み取れませんでした。"_s.arg(lines.join(u", "_s));
+    if (m_unread.last().reason == LedgerReadError::TooManyEntries) {
+        what = m_unread.size() == 1
+                ? u"台帳ファイルの %1 行目から後は、表示できる %2 件を超えるため読み込んでいません。"_s
+                          .arg(m_unread.last().line)
+                          .arg(LedgerTotals::MaxEntries)
+                : what + u"\n%1 件を超える分も読み込んでいません。"_s.arg(LedgerTotals::MaxEntries);
+    }
     MessageBox::show(this, u"台帳ファイルの一部を読めません"_s,
-                     u"台帳ファイルの %1 行目を読み取れませんでした。\n"
-                     "読み取れた %2 件の入金を表示しています。"
-                     "読み取れなかった行はファイルにそのまま残してあります。\n\nファイル: %3"_s
-                             .arg(lines.join(u", "_s))
-                             .arg(DataRowCount())
-                             .arg(m_ledgerPath),
+                     u"%1\n読み取れた %2 件の入金を表示しています。"
+                     "読み込まなかった行はファイルにそのまま残してあります。\n\nファイル: %3"_s
+                             .arg(what, QString::number(DataRowCount()), m_ledgerPath),
                      MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
 }

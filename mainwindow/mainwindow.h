@@ -80,7 +80,6 @@ private:
     void ShowDepositedToday();
     void ShowElapsedDays();
 
-    void centreOnScreen();
     void reportUnreadLedger();
 
     const Clock &m_clock;

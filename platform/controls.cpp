@@ -1,7 +1,9 @@
 #include "controls.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 
 FlatLabel::FlatLabel(const QString &text, QWidget *parent, bool bordered)
     : QLabel(text, parent), m_bordered(bordered)
@@ -43,6 +45,15 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, con
     return label;
 }
 
+void centreOnScreen(QWidget &window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        window.move(available.topLeft() + QPoint((available.width() - window.width()) / 2,
+                                                 (available.height() - window.height()) / 2));
+    }
+}
+
 RoundedRectangle::RoundedRectangle(QWidget *parent, const QColor &fill)
     : QWidget(parent), m_fill(fill)
 {
@@ -64,5 +75,6 @@ LineWidget::LineWidget(QWidget *parent, const QColor &colour) : QWidget(parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, colour);
     setPalette(pal);
+    setBackgroundRole(QPalette::Window);
     setAutoFillBackground(true);
 }

@@ -35,6 +35,9 @@ private:
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &geometry,
                   const LabelLook &look);
 
+// Moves a top-level window to the centre of the primary screen's available area.
+void centreOnScreen(QWidget &window);
+
 // A filled rectangle with rounded corners and a one-pixel outline in the window-text colour,
 // drawn behind the other controls.
 class RoundedRectangle : public QWidget

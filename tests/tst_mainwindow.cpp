@@ -9,6 +9,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QDir>
+#include <QScreen>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -104,6 +105,7 @@ private slots:
     void windowItself();
     void layout_data();
     void layout();
+    void drawnAsLaidOut();
     void textsAndTooltips_data();
     void textsAndTooltips();
     void fonts_data();
@@ -123,6 +125,7 @@ private slots:
     void depositBeyondTheLimitIsRefusedInAMessage();
     void depositThatCannotBeSavedLeavesNoRow();
     void unreadLinesAreReportedAtStart();
+    void entriesBeyondTheLimitAreReportedAndKept();
 
     void depositModelIsAConsistentModel();
 
@@ -215,6 +218,26 @@ void tst_MainWindow::layout()
     QFETCH(QRect, geometry);
     MainWindow w(m_clock, u"unused"_s);
     QCOMPARE(control(w, name)->geometry(), geometry);
+}
+
+void tst_MainWindow::drawnAsLaidOut()
+{
+    LedgerFixture f;
+    f.write(ledgerOf({ { "2026年12月01日", "100" } }));
+    auto w = start(f);
+    const QImage image = w->grab().toImage();
+    const auto at = [&](int x, int y) { return QColor(image.pixel(x, y)); };
+    QCOMPARE(at(300, 79), QColor(0x80, 0x80, 0x80)); // the etched groove under the band
+    QCOMPARE(at(300, 80), QColor(Qt::white));
+    QCOMPARE(at(545, 400), QColor(0xFF, 0xFF, 0xF0)); // the panel, behind its picture
+    // The list: grey beyond the last row, ordinary cells white, the number column button face.
+    auto *list = control<QTableView>(*w, u"msgKozeni"_s);
+    const QPoint viewport = list->viewport()->mapTo(w.get(), QPoint(0, 0));
+    QCOMPARE(at(viewport.x() + 100, viewport.y() + 100), QColor(0x80, 0x80, 0x80));
+    const QColor current = at(viewport.x() + 50, viewport.y() + 8); // the current row, left of its date
+    QVERIFY(current == list->palette().color(QPalette::Active, QPalette::Highlight)
+            || current == list->palette().color(QPalette::Inactive, QPalette::Highlight));
+    QCOMPARE(at(viewport.x() + 5, viewport.y() + 8), w->palette().color(QPalette::Button));
 }
 
 void tst_MainWindow::textsAndTooltips_data()
@@ -356,15 +379,38 @@ void tst_MainWindow::emptyLedgerWelcomesThenTakesInput()
 {
     LedgerFixture f;
     MainWindow w(m_clock, f.path());
+    // Seen while the welcome window is up; checked once it is closed.
+    QString modalName;
+    QWidget *modalParent = nullptr;
+    bool mainShown = false;
+    QWidget *focusedThen = nullptr;
+    QRect mainGeometry, welcomeGeometry;
     const ModalWatcher welcome([&](QWidget *modal) {
-                QCOMPARE(modal->objectName(), u"frmSub"_s);
-                QVERIFY(w.isVisible()); // the main window shows first, then the welcome over it
-                QCOMPARE(modal->parentWidget(), &w);
-                QTRY_COMPARE(QApplication::focusWidget(), modal->findChild<QWidget *>(u"cmdModori"_s));
-                QTest::mouseClick(modal->findChild<QPushButton *>(u"cmdModori"_s), Qt::LeftButton);
-            });
+        modalName = modal->objectName();
+        modalParent = modal->parentWidget();
+        mainShown = w.isVisible(); // the main window shows first, then the welcome over it
+        mainGeometry = w.geometry();
+        welcomeGeometry = modal->geometry();
+        auto *button = modal->findChild<QPushButton *>(u"cmdModori"_s);
+        [[maybe_unused]] const bool focused =
+                QTest::qWaitFor([&] { return QApplication::focusWidget() == button; });
+        focusedThen = QApplication::focusWidget();
+        if (button)
+            QTest::mouseClick(button, Qt::LeftButton);
+        modal->close(); // in case the button did not
+    });
     w.start();
     QVERIFY(welcome.handled());
+    QCOMPARE(modalName, u"frmSub"_s);
+    QCOMPARE(modalParent, &w);
+    QVERIFY(mainShown);
+    QCOMPARE(focusedThen ? focusedThen->objectName() : QString(), u"cmdModori"_s);
+    // Both centred on the screen, give or take the frame the window system adds.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QRect &window : { mainGeometry, welcomeGeometry }) {
+        QVERIFY(qAbs(window.center().x() - screen.center().x()) <= 3);
+        QVERIFY(qAbs(window.center().y() - screen.center().y()) <= 3);
+    }
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(f.exists());
     QCOMPARE(f.bytes(), QByteArray());
@@ -547,17 +593,21 @@ void tst_MainWindow::depositBeyondTheLimitIsRefusedInAMessage()
     // Answered the way a user would: a real message box, found and closed.
     QString shownText;
     QStringList buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
     const ModalWatcher answer([&](QWidget *modal) {
-                auto *messageBox = qobject_cast<QMessageBox *>(modal);
-                QVERIFY(messageBox);
-                shownText = messageBox->text();
-                QCOMPARE(messageBox->icon(), QMessageBox::Warning);
-                for (QAbstractButton *b : messageBox->buttons())
-                    buttons.append(b->text());
-                messageBox->button(QMessageBox::Ok)->click();
-            });
+        if (auto *messageBox = qobject_cast<QMessageBox *>(modal)) {
+            shownText = messageBox->text();
+            icon = messageBox->icon();
+            for (QAbstractButton *b : messageBox->buttons())
+                buttons.append(b->text());
+            if (QAbstractButton *ok = messageBox->button(QMessageBox::Ok))
+                ok->click();
+        }
+        modal->close();
+    });
     w->Deposit();
     QVERIFY(answer.handled());
+    QCOMPARE(icon, QMessageBox::Warning);
     QVERIFY(shownText.contains(u"32,766"));
     QCOMPARE(buttons, QStringList { u"OK"_s });
     QCOMPARE(dataRows(*w), LedgerTotals::MaxEntries);
@@ -600,6 +650,23 @@ void tst_MainWindow::unreadLinesAreReportedAtStart()
     QVERIFY2(shown[0].text.contains(u"2 行目"), qPrintable(shown[0].text));
     QCOMPARE(dataRows(*w), 2);
     QCOMPARE(figures(*w), u"2回 ¥120 ¥100 ¥20 ¥60"_s);
+}
+
+void tst_MainWindow::entriesBeyondTheLimitAreReportedAndKept()
+{
+    LedgerFixture f;
+    QByteArray bytes;
+    for (int i = 0; i < LedgerTotals::MaxEntries + 3; ++i)
+        bytes += line("2026年12月01日", "12:00:00", "1");
+    f.write(bytes);
+    MessageBox::answerNext(MessageBox::Answer::Ok);
+    auto w = start(f);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].text.contains(u"32767 行目から後は、表示できる 32766 件を超える"),
+             qPrintable(shown[0].text));
+    QCOMPARE(dataRows(*w), LedgerTotals::MaxEntries);
+    QCOMPARE(f.bytes(), bytes); // nothing changes the file until the user acts
 }
 
 void tst_MainWindow::depositModelIsAConsistentModel()

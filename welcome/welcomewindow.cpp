@@ -5,9 +5,7 @@
 #include "pictures.h"
 #include "units.h"
 
-#include <QGuiApplication>
 #include <QPushButton>
-#include <QScreen>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -65,8 +63,7 @@ WelcomeWindow::WelcomeWindow(QWidget *parent)
 void WelcomeWindow::showEvent(QShowEvent *event)
 {
     // Centred on the screen, not on the main window.
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    centreOnScreen(*this);
     QDialog::showEvent(event);
 }
 
