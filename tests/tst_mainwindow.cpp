@@ -13,6 +13,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
@@ -113,6 +114,7 @@ private slots:
     void colours_data();
     void colours();
     void tabOrderVisitsTheControlsInTurn();
+    void qtsOwnTextsAreJapanese();
 
     void emptyLedgerWelcomesThenTakesInput();
     void ledgerWithDepositsStartsWithoutWelcome();
@@ -373,6 +375,20 @@ void tst_MainWindow::tabOrderVisitsTheControlsInTurn()
     QCOMPARE(visited, (QStringList { u"cmdKozeniHozon"_s, u"cmdKozeniClr"_s, u"cmdHelp"_s,
                                      u"cmdsyoukai"_s, u"cmdEnd"_s, u"msgKozeni"_s,
                                      u"txtKozeni_Inp"_s }));
+}
+
+void tst_MainWindow::qtsOwnTextsAreJapanese()
+{
+    MainWindow w(m_clock, u"unused"_s);
+    std::unique_ptr<QMenu> menu(control<QLineEdit>(w, u"txtKozeni_Inp"_s)->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts.append(action->text().section(u'\t', 0, 0));
+    QVERIFY2(texts.contains(u"コピー(&C)"_s) && texts.contains(u"貼り付け(&P)"_s),
+             qPrintable(texts.join(u", ")));
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"キャンセル"_s);
 }
 
 void tst_MainWindow::emptyLedgerWelcomesThenTakesInput()
