@@ -471,3 +471,23 @@ LedgerStatus EmptyLedger(const QString &path)
 {
     return replaceFile(path, {});
 }
+
+QString ledgerBackupPath(const QString &path)
+{
+    return path + u".bak"_s;
+}
+
+LedgerStatus BackUpLedger(const QString &path)
+{
+    QFile ledger(path);
+    if (!ledger.open(QIODevice::ReadOnly))
+        return failed(LedgerStatus::Failure::Open, path, ledger.errorString());
+    const QByteArray bytes = ledger.readAll();
+    if (ledger.error() != QFileDevice::NoError)
+        return failed(LedgerStatus::Failure::Read, path, ledger.errorString());
+    ledger.close();
+    const QString backup = ledgerBackupPath(path);
+    if (bytes.isEmpty() && QFileInfo(backup).size() > 0)
+        return {};
+    return replaceFile(backup, bytes);
+}

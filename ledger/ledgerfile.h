@@ -84,5 +84,11 @@ LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
 // Leaves a zero-byte file, atomically.
 LedgerStatus EmptyLedger(const QString &path);
 
+// The ledger as it is now, kept beside it as "<name>.bak" before a deletion or clearing changes
+// it: one generation, replaced atomically. An empty ledger never replaces a backup that holds
+// something, so clearing twice keeps the deposits of the first.
+LedgerStatus BackUpLedger(const QString &path);
+QString ledgerBackupPath(const QString &path);
+
 // One line of the file, CR LF included; empty when a text has characters CP932 cannot hold.
 QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount);

@@ -8,11 +8,13 @@
 #include "depositview.h"
 #include "elapseddays.h"
 #include "fonts.h"
+#include "helpviewer.h"
 #include "messagebox.h"
 #include "pictures.h"
 #include "units.h"
 #include "welcomewindow.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
@@ -32,6 +34,9 @@ const QColor Grey(0x80, 0x80, 0x80);
 
 const QString Title = u"ポルンカ貯めよう！ "_s; // the trailing space belongs to it
 const QString HelpTip = u"ヘルプファイルを開きます"_s;
+const QString ConfirmDeletion = u"削除確認"_s;
+const QString OwnHelp = u"QoruHelp.chm"_s;
+const QString ProHelp = u"LunvexHelp.chm"_s;
 
 } // namespace
 
@@ -41,7 +46,8 @@ MainWindow::MainWindow(const Clock &clock, QString ledgerPath, QWidget *parent)
                               | Qt::WindowCloseButtonHint),
       m_clock(clock),
       m_ledgerPath(std::move(ledgerPath)),
-      m_model(new DepositModel(this))
+      m_model(new DepositModel(this)),
+      m_help(new HelpViewer(this))
 {
     setObjectName(u"fraMain"_s);
     setWindowTitle(Title);
@@ -185,6 +191,12 @@ void MainWindow::createControls()
     msgKozeni->setFocusPolicy(Qt::StrongFocus);
 
     connect(cmdKozeniHozon, &QToolButton::clicked, this, &MainWindow::cmdKozeniHozon_Click);
+    connect(cmdKozeniClr, &QToolButton::clicked, this, &MainWindow::cmdKozeniClr_Click);
+    connect(cmdHelp, &QToolButton::clicked, this, &MainWindow::cmdHelp_Click);
+    connect(cmdsyoukai, &QToolButton::clicked, this, &MainWindow::cmdsyoukai_Click);
+    connect(cmdEnd, &QToolButton::clicked, this, &MainWindow::cmdEnd_Click);
+    // Only a double-click on a row: the header row never deletes anything.
+    connect(msgKozeni, &QTableView::doubleClicked, this, &MainWindow::msgKozeni_DblClick);
 }
 
 void MainWindow::start()
@@ -275,6 +287,149 @@ void MainWindow::Deposit()
     txtKozeni_Inp->setFocus();
 }
 
+void MainWindow::cmdKozeniClr_Click()
+{
+    ClearLedger();
+}
+
+void MainWindow::msgKozeni_DblClick()
+{
+    DeleteCurrentEntry();
+}
+
+void MainWindow::cmdHelp_Click()
+{
+    ShowHelp();
+}
+
+void MainWindow::cmdsyoukai_Click()
+{
+    IntroduceProEdition();
+}
+
+void MainWindow::cmdEnd_Click()
+{
+    ExitProgram();
+}
+
+void MainWindow::DeleteCurrentEntry()
+{
+    // With no data row there is nothing to delete, and the header row is never one.
+    if (DataRowCount() == 0)
+        return;
+    if (DataRowCount() == 1) {
+        MessageBox::show(this, ConfirmDeletion, u"最後の行はクリアボタンで削除してください"_s,
+                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        return;
+    }
+    const int row = msgKozeni->currentIndex().row();
+    if (row < 0)
+        return;
+    const QString question = QStringList { m_model->text(row, DepositModel::Number),
+                                           m_model->text(row, DepositModel::Date),
+                                           m_model->text(row, DepositModel::Time),
+                                           m_model->text(row, DepositModel::Amount) }
+                                     .join(u' ')
+            + u" のデータを削除してもいいですか？\r\n"_s;
+    if (MessageBox::show(this, ConfirmDeletion, question, MessageBox::Icon::None,
+                         MessageBox::Buttons::OkCancel)
+        != MessageBox::Answer::Ok)
+        return;
+    if (!backUpBefore(u"削除"_s))
+        return;
+
+    RemoveCurrentRow();
+    // Lines the load could not read stay where they were among the remaining entries.
+    QList<UnreadLines> keep = m_unread;
+    for (UnreadLines &u : keep) {
+        if (row < u.entriesBefore)
+            --u.entriesBefore;
+    }
+    const LedgerStatus rewritten = RewriteLedger(m_ledgerPath, ListedEntries(), keep);
+    ReloadFromLedger();
+    if (!rewritten.ok())
+        reportFailedChange(u"削除"_s, rewritten);
+}
+
+void MainWindow::ClearLedger()
+{
+    if (DataRowCount() == 0)
+        return;
+    if (MessageBox::show(this, ConfirmDeletion, u"これまでのデータを削除してもいいですか？\r\n"_s,
+                         MessageBox::Icon::None, MessageBox::Buttons::OkCancel)
+        != MessageBox::Answer::Ok)
+        return;
+    if (!backUpBefore(u"クリア"_s))
+        return;
+    const LedgerStatus emptied = EmptyLedger(m_ledgerPath);
+    if (!emptied.ok()) {
+        ReloadFromLedger();
+        reportFailedChange(u"クリア"_s, emptied);
+        return;
+    }
+    InitDepositList();
+    ReloadFromLedger();
+    // A zero amount, as the Japanese fonts of the original platform drew "\0".
+    lblKozeni_Avg->setText(u"¥0"_s);
+    m_totals.ResetSmallestBase();
+    HideElapsedDays();
+}
+
+void MainWindow::ShowHelp()
+{
+    m_helpFileName = OwnHelp;
+    m_help->displayTopic(m_helpFileName);
+}
+
+void MainWindow::IntroduceProEdition()
+{
+    const QString text =
+            u"貯蓄成果をより詳細に把握したい場合は「ポルンカ貯金！Ｐｒｏ」をぜひどうぞ！"_s
+            + u"\r\n\r\n"_s
+            + u"小銭貯金・500円玉貯金・おつり貯金・目標額貯金の4つの貯金ソフトをひとつにまとめたソフトです。"_s
+            + u"\r\n"_s
+            + u"それぞれの貯金データを利用して、グラフや一覧で貯蓄状況を表示できる機能があり"_s
+            + u"\r\n"_s + u"やる気と継続する力をより強力にサポートします。"_s + u"\r\n\r\n"_s
+            + u"どんなことができるソフトなのかはポルンカ貯金！Ｐｒｏのヘルプをぜひご覧ください。"_s;
+    MessageBox::show(this, u"ポルンカ貯金！Ｐｒｏのご紹介"_s, text, MessageBox::Icon::Information,
+                     MessageBox::Buttons::Ok);
+    m_helpFileName = ProHelp;
+    m_help->displayTopic(m_helpFileName);
+}
+
+void MainWindow::ExitProgram()
+{
+    m_helpFileName = OwnHelp;
+    m_help->closeAll();
+    m_helpFileName = ProHelp;
+    m_help->closeAll();
+    // At once: nothing is written and no further event is handled.
+    hide();
+    QCoreApplication::exit(0);
+}
+
+bool MainWindow::backUpBefore(const QString &action)
+{
+    const LedgerStatus backup = BackUpLedger(m_ledgerPath);
+    if (backup.ok())
+        return true;
+    MessageBox::show(this, ConfirmDeletion,
+                     u"元に戻せるように台帳ファイルの控え（%1）を作ろうとしましたが、"
+                     "作れなかったため%2をやめました。台帳ファイルは元のままです。\n\n理由: %3"_s
+                             .arg(ledgerBackupPath(m_ledgerPath), action, backup.reason),
+                     MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+    return false;
+}
+
+void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &status)
+{
+    MessageBox::show(this, ConfirmDeletion,
+                     u"台帳ファイルを書き換えられなかったため、%1できませんでした。"
+                     "台帳ファイルは元のままで、一覧はファイルの内容を表示しています。\n\n"
+                     "ファイル: %2\n理由: %3"_s.arg(action, status.path, status.reason),
+                     MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+}
+
 void MainWindow::InitDepositList()
 {
     m_model->clear();
@@ -312,6 +467,24 @@ void MainWindow::AppendDepositRow(const QString &amountText)
     m_model->appendRow(dateText(now.date()), timeText(now.time()), amount, m_totals.total());
     msgKozeni->showRowAtTop(row - 1);
     ShowTotals(m_totals.FinishDeposit(parseAmount(amountText).value(), row));
+}
+
+void MainWindow::RemoveCurrentRow()
+{
+    const int row = msgKozeni->currentIndex().row();
+    if (row >= 0)
+        m_model->removeRow(row);
+}
+
+LedgerEntries MainWindow::ListedEntries() const
+{
+    // Each amount as the list shows it, read back: a rewrite writes what the user sees.
+    LedgerEntries listed = m_model->entries();
+    for (qsizetype row = 0; row < listed.size(); ++row) {
+        const Money amount = listed.amount(row);
+        listed.setAmount(row, parseAmount(currencyText(amount)).value_or(displayedAmount(amount)));
+    }
+    return listed;
 }
 
 int MainWindow::DataRowCount() const

@@ -8,6 +8,7 @@
 
 class Clock;
 class DepositModel;
+class HelpViewer;
 class DepositView;
 class QLabel;
 class QLineEdit;
@@ -37,6 +38,9 @@ public:
 
     // Takes the amount box's text as a deposit, when it is a number.
     void Deposit();
+
+    // The program's help windows; tests look into them.
+    HelpViewer *helpViewer() const { return m_help; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -69,10 +73,23 @@ private:
     void fraMain_Load();
     void cmdKozeniHozon_Click();
     void txtKozeni_Inp_KeyPress(int key);
+    void cmdKozeniClr_Click();
+    void msgKozeni_DblClick();
+    void cmdHelp_Click();
+    void cmdsyoukai_Click();
+    void cmdEnd_Click();
+
+    void DeleteCurrentEntry();
+    void ClearLedger();
+    void ShowHelp();
+    void IntroduceProEdition();
+    void ExitProgram();
 
     void InitDepositList();
     void ReloadFromLedger();
     void AppendDepositRow(const QString &amountText);
+    void RemoveCurrentRow();
+    LedgerEntries ListedEntries() const;
     int DataRowCount() const;
 
     void ShowTotals(const TotalsTexts &texts);
@@ -81,6 +98,8 @@ private:
     void ShowElapsedDays();
 
     void reportUnreadLedger();
+    bool backUpBefore(const QString &action);
+    void reportFailedChange(const QString &action, const LedgerStatus &status);
 
     const Clock &m_clock;
     const QString m_ledgerPath;
@@ -89,4 +108,7 @@ private:
     // Parts of the file the last load could not read; kept so a rewrite never drops them.
     QList<UnreadLines> m_unread;
     LedgerStatus m_loadStatus;
+    HelpViewer *m_help = nullptr;
+    // The help file the viewer is asked about; set before every request.
+    QString m_helpFileName;
 };

@@ -10,6 +10,12 @@ QList<MessageBox::Answer> &answers()
     return queue;
 }
 
+std::optional<MessageBox::Answer> &unexpectedAnswer()
+{
+    static std::optional<MessageBox::Answer> answer;
+    return answer;
+}
+
 QList<MessageBox::Shown> &shownLog()
 {
     static QList<MessageBox::Shown> log;
@@ -27,6 +33,8 @@ MessageBox::Answer MessageBox::show(QWidget *parent, const QString &title, const
     shownLog().append({ title, text, icon, buttons });
     if (!answers().isEmpty())
         return answers().takeFirst();
+    if (unexpectedAnswer())
+        return *unexpectedAnswer();
 
     QMessageBox box(parent);
     box.setWindowTitle(title);
@@ -48,6 +56,11 @@ MessageBox::Answer MessageBox::show(QWidget *parent, const QString &title, const
 void MessageBox::answerNext(Answer answer)
 {
     answers().append(answer);
+}
+
+void MessageBox::answerUnexpected(std::optional<Answer> answer)
+{
+    unexpectedAnswer() = answer;
 }
 
 qsizetype MessageBox::pendingAnswers()

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 // Every confirmation and notice the program shows goes through here: the platform's standard
@@ -30,6 +32,9 @@ public:
 
     // For tests: the next box is answered with `answer` without being shown.
     static void answerNext(Answer answer);
+    // For tests: boxes with no answer given in advance are answered with `answer` (when set)
+    // instead of being shown, so that an unexpected box cannot stop a test.
+    static void answerUnexpected(std::optional<Answer> answer);
     static qsizetype pendingAnswers();
     // For tests: every box asked for since the last call, shown or answered in advance.
     static QList<Shown> takeShown();

@@ -7,7 +7,7 @@ PORUNKA_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-svg-dev
     qt6-translations-l10n fonts-ipafont-gothic
-    libbenchmark-dev
+    libbenchmark-dev libchm-dev
 )
 
 porunka_install_missing() {
