@@ -119,7 +119,8 @@ HelpViewer::~HelpViewer() = default;
 QStringList HelpViewer::defaultSearchPath()
 {
     const QString programDir = QCoreApplication::applicationDirPath();
-    return { QDir::currentPath(), programDir, programDir + u"/../share/porunka"_s,
+    // "." is the current directory at the time of each request.
+    return { u"."_s, programDir, programDir + u"/../share/porunka"_s,
              QStringLiteral(PORUNKA_DATA_DIR) };
 }
 

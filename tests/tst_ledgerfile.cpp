@@ -57,6 +57,7 @@ private slots:
     void rewriteRefusesTextsCp932CannotHold();
     void rewriteOverADirectoryFailsAndChangesNothing();
     void emptyLeavesZeroBytes();
+    void backupKeepsOneGeneration();
 
     void entriesBeyondTheLimitAreKeptNotLost();
     void entriesRunningAcrossReadPiecesAreRead();
@@ -378,6 +379,32 @@ void tst_LedgerFile::emptyLeavesZeroBytes()
     QVERIFY(load.complete());
     QVERIFY(!load.created);
     QVERIFY(load.entries.isEmpty());
+}
+
+void tst_LedgerFile::backupKeepsOneGeneration()
+{
+    LedgerFixture f;
+    const QString backup = ledgerBackupPath(f.path());
+    QCOMPARE(backup, f.path() + u".bak");
+    const QByteArray first = line("2010年03月07日", "19:04:05", "120");
+    const QByteArray second = first + line("2010年03月08日", "08:00:00", "80");
+    const auto backupBytes = [&] {
+        QFile file(backup);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    };
+
+    f.write(first);
+    QVERIFY(BackUpLedger(f.path()).ok());
+    QCOMPARE(backupBytes(), first);
+    f.write(second);
+    QVERIFY(BackUpLedger(f.path()).ok());
+    QCOMPARE(backupBytes(), second); // one generation: replaced
+    // An empty ledger never replaces a backup that holds something.
+    f.write({});
+    QVERIFY(BackUpLedger(f.path()).ok());
+    QCOMPARE(backupBytes(), second);
+    QCOMPARE(f.bytes(), QByteArray()); // the ledger itself is never touched
+    QCOMPARE(filesIn(f.dir()).size(), 2);
 }
 
 void tst_LedgerFile::entriesBeyondTheLimitAreKeptNotLost()

@@ -1,6 +1,7 @@
 #include "depositmodel.h"
 #include "fonts.h"
 #include "guitest.h"
+#include "windowprobe.h"
 #include "ledgerfixture.h"
 #include "ledgertotals.h"
 #include "mainwindow.h"
@@ -25,72 +26,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QDateTime Now(QDate(2026, 12, 6), QTime(19, 4, 5));
-
-template<typename T = QWidget>
-T *control(QWidget &window, const QString &name)
-{
-    T *widget = window.findChild<T *>(name);
-    if (!widget)
-        qFatal("no control %s", qPrintable(name));
-    return widget;
-}
-
-QString figures(QWidget &w)
-{
-    QStringList texts;
-    for (const char16_t *name : { u"lblKozeni_cnt", u"lblKozeni_zen", u"lblKozeni_Max",
-                                  u"lblKozeni_Min", u"lblKozeni_Avg" })
-        texts.append(control<QLabel>(w, QString::fromUtf16(name))->text());
-    return texts.join(u' ');
-}
-
-// The visible labels of the elapsed-days line, in reading order.
-QString elapsedLineText(QWidget &w)
-{
-    QStringList texts;
-    for (const char16_t *name : { u"lblCmnt2(0)", u"lblKozeni_Keika", u"lblCmnt2(1)" }) {
-        const QLabel *label = control<QLabel>(w, QString::fromUtf16(name));
-        if (!label->isHidden())
-            texts.append(label->text());
-    }
-    return texts.join(u'|');
-}
-
-QStringList rowTexts(QWidget &w, int row)
-{
-    const QAbstractItemModel *model = control<QTableView>(w, u"msgKozeni"_s)->model();
-    QStringList cells;
-    for (int column = 0; column < model->columnCount(); ++column)
-        cells.append(model->index(row, column).data().toString());
-    return cells;
-}
-
-int dataRows(QWidget &w)
-{
-    return control<QTableView>(w, u"msgKozeni"_s)->model()->rowCount();
-}
-
-// Types as a user would: plain keys, or a committed input-method string for what a keyboard
-// alone cannot type (full-width forms, the yen sign).
-void typeText(QWidget *widget, const QString &text)
-{
-    bool latin1 = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-    if (latin1) {
-        QTest::keyClicks(widget, text);
-        return;
-    }
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(widget, &commit);
-}
-
-QByteArray ledgerOf(std::initializer_list<std::pair<const char *, const char *>> dateAndAmount)
-{
-    QByteArray bytes;
-    for (const auto &[date, amount] : dateAndAmount)
-        bytes += line(date, "12:00:00", amount);
-    return bytes;
-}
 
 } // namespace
 
@@ -157,12 +92,7 @@ void tst_MainWindow::cleanup()
 
 std::unique_ptr<MainWindow> tst_MainWindow::start(const LedgerFixture &f, bool *welcomed)
 {
-    auto window = std::make_unique<MainWindow>(m_clock, f.path());
-    const ModalWatcher watcher([](QWidget *modal) { modal->close(); });
-    window->start();
-    if (welcomed)
-        *welcomed = watcher.handled();
-    return window;
+    return startMainWindow(m_clock, f.path(), welcomed);
 }
 
 void tst_MainWindow::windowItself()
