@@ -385,7 +385,7 @@ void tst_LedgerFile::backupKeepsOneGeneration()
 {
     LedgerFixture f;
     const QString backup = ledgerBackupPath(f.path());
-    QCOMPARE(backup, f.path() + u".bak");
+    QCOMPARE(backup, f.path() + u".bak"_s);
     const QByteArray first = line("2010年03月07日", "19:04:05", "120");
     const QByteArray second = first + line("2010年03月08日", "08:00:00", "80");
     const auto backupBytes = [&] {
