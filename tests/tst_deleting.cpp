@@ -37,7 +37,6 @@ private slots:
     void helpButtonOpensTheProgramsHelp();
     void introductionThenTheLargerEditionsHelp();
     void exitClosesHelpWindowsAndEnds();
-    void closingTheWindowByItsFrameEndsToo();
 
 private:
     std::unique_ptr<MainWindow> start(const LedgerFixture &f)
