@@ -36,6 +36,7 @@ private slots:
 
     void helpButtonOpensTheProgramsHelp();
     void introductionThenTheLargerEditionsHelp();
+    // Last: once the application is told to exit, no event loop of this process runs again.
     void exitClosesHelpWindowsAndEnds();
 
 private:
