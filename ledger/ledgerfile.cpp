@@ -35,12 +35,22 @@ bool isAsciiDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Decodes field bytes as CP932 onto the end of a text buffer. The program's own texts take a
-// fast path; anything else goes through ICU's converter. Control bytes never belong to a field.
+constexpr QByteArrayView Utf8Bom = "\xEF\xBB\xBF";
+
+// Decodes field bytes onto the end of a text buffer, in the file's character set, which the
+// first text that is not plain ASCII decides. The program's own texts take a fast path; anything
+// else goes through a converter. Control bytes never belong to a field.
 class FieldDecoder
 {
 public:
-    // False, with `out` unchanged, when the bytes are not CP932 text.
+    void setEncoding(LedgerEncoding encoding)
+    {
+        m_encoding = encoding;
+        m_decided = true;
+    }
+    LedgerEncoding encoding() const { return m_encoding; }
+
+    // False, with `out` unchanged, when the bytes are not text in the file's character set.
     bool decodeInto(QByteArrayView bytes, QString &out)
     {
         bool ascii = true;
@@ -54,6 +64,18 @@ public:
             out += QLatin1StringView(bytes);
             return true;
         }
+        const auto utf8 = decodeUtf8(bytes);
+        if (!m_decided)
+            setEncoding(utf8 ? LedgerEncoding::Utf8 : LedgerEncoding::Cp932);
+        if (m_encoding != LedgerEncoding::Cp932) {
+            if (!utf8)
+                return false;
+            out += *utf8;
+            return true;
+        }
+        // UTF-8 text in a CP932 file would read as other characters without any error.
+        if (utf8)
+            return false;
         if (isOwnDateText(bytes)) {
             const auto d = [&](int i) { return QLatin1Char(bytes[i]); };
             const QChar text[] = { d(0),  d(1),  d(2),         d(3),  QChar(u'年'), d(6),
@@ -62,12 +84,12 @@ public:
             return true;
         }
         // Qt's converter keeps its error flag once set, so a fresh one follows every error.
-        if (!m_decoder)
-            m_decoder.emplace(Codec, QStringConverter::Flag::Stateless);
-        const QString text = m_decoder->decode(bytes);
+        if (!m_cp932)
+            m_cp932.emplace(Codec, QStringConverter::Flag::Stateless);
+        const QString text = m_cp932->decode(bytes);
         // ICU maps some invalid bytes to U+001A or U+FFFD instead of flagging them.
-        if (m_decoder->hasError() || text.contains(QChar(0xFFFD)) || text.contains(QChar(0x1A))) {
-            m_decoder.reset();
+        if (m_cp932->hasError() || text.contains(QChar(0xFFFD)) || text.contains(QChar(0x1A))) {
+            m_cp932.reset();
             return false;
         }
         out += text;
@@ -83,7 +105,19 @@ private:
             && isAsciiDigit(b[11]) && b.sliced(12, 2) == Hi;
     }
 
-    std::optional<QStringDecoder> m_decoder;
+    // The text when the bytes are valid UTF-8.
+    static std::optional<QString> decodeUtf8(QByteArrayView bytes)
+    {
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString text = decoder.decode(bytes);
+        if (decoder.hasError())
+            return std::nullopt;
+        return text;
+    }
+
+    LedgerEncoding m_encoding = LedgerEncoding::Cp932;
+    bool m_decided = false;
+    std::optional<QStringDecoder> m_cp932;
 };
 
 // The ledger's stream reader. Written by hand because it must read fields three at a time across
@@ -108,6 +142,10 @@ public:
         m_n = data.size();
         m_pos = 0;
         m_eof = atEof;
+        if (m_base == 0 && data.startsWith(Utf8Bom)) {
+            m_decoder.setEncoding(LedgerEncoding::Utf8WithBom);
+            m_pos = Utf8Bom.size();
+        }
         if (m_overLimit) {
             m_load.unread.last().bytes += data;
             m_pos = m_n;
@@ -166,6 +204,7 @@ public:
             m_load.entries.appendDecoded(textStart, dateLength, *amount);
         }
         m_base += m_pos;
+        m_load.encoding = m_decoder.encoding();
         return m_pos;
     }
 
@@ -281,13 +320,20 @@ private:
 };
 
 
-std::optional<QByteArray> encodeOther(QStringView text)
+// A quote would break the field, and control characters have no place in it.
+bool fitsInAField(QStringView text)
 {
-    // A quote would break the field, and control characters have no place in it.
-    for (QChar c : text) {
-        if (c == u'"' || c.unicode() < 0x20 || c.unicode() == 0x7F)
-            return std::nullopt;
-    }
+    return std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c == u'"' || c.unicode() < 0x20 || c.unicode() == 0x7F;
+    });
+}
+
+std::optional<QByteArray> encodeOther(QStringView text, LedgerEncoding encoding)
+{
+    if (!fitsInAField(text))
+        return std::nullopt;
+    if (encoding != LedgerEncoding::Cp932)
+        return text.toUtf8();
     QStringEncoder encoder(Codec, QStringConverter::Flag::Stateless);
     QByteArray bytes = encoder.encode(text);
     if (encoder.hasError())
@@ -295,9 +341,11 @@ std::optional<QByteArray> encodeOther(QStringView text)
     return bytes;
 }
 
-// CP932 bytes of a text field; the program's own date and time texts skip the converter.
-std::optional<QByteArray> encodeField(QStringView text)
+// The bytes of a text field; the program's own date and time texts skip the converter.
+std::optional<QByteArray> encodeField(QStringView text, LedgerEncoding encoding)
 {
+    if (encoding != LedgerEncoding::Cp932)
+        return encodeOther(text, encoding);
     QByteArray bytes;
     bytes.reserve(text.size() * 2);
     for (QChar c : text) {
@@ -311,7 +359,7 @@ std::optional<QByteArray> encodeField(QStringView text)
         else if (u == u'日')
             bytes += Hi;
         else
-            return encodeOther(text);
+            return encodeOther(text, encoding);
     }
     return bytes;
 }
@@ -359,10 +407,11 @@ LedgerStatus replaceFile(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
-QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount)
+QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount,
+                      LedgerEncoding encoding)
 {
-    const auto date = encodeField(dateText);
-    const auto time = encodeField(timeText);
+    const auto date = encodeField(dateText, encoding);
+    const auto time = encodeField(timeText, encoding);
     if (!date || !time)
         return {};
     QByteArray line;
@@ -416,9 +465,10 @@ LedgerLoad LoadLedger(const QString &path)
     return load;
 }
 
-LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now)
+LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now,
+                               LedgerEncoding encoding)
 {
-    QByteArray bytes = ledgerLine(dateText(now.date()), timeText(now.time()), amount);
+    QByteArray bytes = ledgerLine(dateText(now.date()), timeText(now.time()), amount, encoding);
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return failed(LedgerStatus::Failure::Open, path, file.errorString());
@@ -443,10 +493,12 @@ LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTim
 }
 
 LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
-                           const QList<UnreadLines> &keep)
+                           const QList<UnreadLines> &keep, LedgerEncoding encoding)
 {
     QByteArray bytes;
-    bytes.reserve(entries.size() * 36);
+    bytes.reserve(entries.size() * 36 + 3);
+    if (encoding == LedgerEncoding::Utf8WithBom)
+        bytes += Utf8Bom;
     qsizetype next = 0;
     auto putKept = [&](qsizetype entriesWritten) {
         for (; next < keep.size() && keep[next].entriesBefore <= entriesWritten; ++next) {
@@ -457,7 +509,8 @@ LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
     };
     for (qsizetype i = 0; i < entries.size(); ++i) {
         putKept(i);
-        const QByteArray line = ledgerLine(entries.dateText(i), entries.timeText(i), entries.amount(i));
+        const QByteArray line =
+                ledgerLine(entries.dateText(i), entries.timeText(i), entries.amount(i), encoding);
         if (line.isEmpty())
             return failed(LedgerStatus::Failure::Encode, path,
                           entries.dateText(i).toString() + u' ' + entries.timeText(i).toString());

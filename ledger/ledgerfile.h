@@ -16,13 +16,17 @@
 
 inline constexpr char16_t LedgerFileName[] = u"ミトラダ.txt";
 
+// The file's character set. The program writes CP932; a ledger a text editor saved as UTF-8 is
+// read as UTF-8 and written back in UTF-8, its byte-order mark kept, so it is never garbled.
+enum class LedgerEncoding { Cp932, Utf8, Utf8WithBom };
+
 // Why part of the file could not be read.
 enum class LedgerReadError {
     TooFewFields,     // the file ends inside an entry
     Malformed,        // an unterminated quote, text after a closing quote, a text too long
     BadAmount,        // the amount field is not a number
     AmountOutOfRange, // a number beyond the money range
-    BadEncoding,      // bytes that are not CP932 text (control bytes included)
+    BadEncoding,      // bytes that are not text in the file's character set (control bytes too)
     TotalOutOfRange,  // the entry would take the total beyond the money range
     TooManyEntries,   // entries beyond the most the program holds
 };
@@ -58,6 +62,9 @@ struct LedgerLoad
     QList<UnreadLines> unread; // in file order
     LedgerStatus status;       // when not ok, nothing was read
     bool created = false;      // the file did not exist and was created empty
+    // Decided by the first text that is not plain ASCII: UTF-8 when it reads as UTF-8 (or the
+    // file starts with a byte-order mark), CP932 otherwise. Texts in the other one are unread.
+    LedgerEncoding encoding = LedgerEncoding::Cp932;
 
     bool complete() const { return status.ok() && unread.isEmpty(); }
 };
@@ -73,13 +80,15 @@ LedgerLoad LoadLedger(const QString &path);
 // Appends one line with the date and time of `now` and the amount, in one write, and makes it
 // durable before returning. A file whose last line lacks its line end gets one first, so the new
 // entry never merges into it.
-LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now);
+LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now,
+                               LedgerEncoding encoding = LedgerEncoding::Cp932);
 
 // Replaces the file with the given entries, in order; each `keep` is written verbatim after its
 // `entriesBefore` entries (or at the end when there are fewer). Atomic and durable; on failure the
 // file is as it was. The file's permissions are kept.
 LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
-                           const QList<UnreadLines> &keep = {});
+                           const QList<UnreadLines> &keep = {},
+                           LedgerEncoding encoding = LedgerEncoding::Cp932);
 
 // Leaves a zero-byte file, atomically.
 LedgerStatus EmptyLedger(const QString &path);
@@ -90,5 +99,7 @@ LedgerStatus EmptyLedger(const QString &path);
 LedgerStatus BackUpLedger(const QString &path);
 QString ledgerBackupPath(const QString &path);
 
-// One line of the file, CR LF included; empty when a text has characters CP932 cannot hold.
-QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount);
+// One line of the file, CR LF included; empty when a text has characters the encoding cannot
+// hold, a double quote or a control character.
+QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount,
+                      LedgerEncoding encoding = LedgerEncoding::Cp932);

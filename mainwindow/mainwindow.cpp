@@ -270,7 +270,7 @@ void MainWindow::Deposit()
     }
 
     AppendDepositRow(text);
-    const LedgerStatus saved = AppendLedgerEntry(m_ledgerPath, *amount, m_clock.now());
+    const LedgerStatus saved = AppendLedgerEntry(m_ledgerPath, *amount, m_clock.now(), m_encoding);
     if (!saved.ok()) {
         // No row may stay for a deposit the file does not hold.
         ReloadFromLedger();
@@ -345,7 +345,7 @@ void MainWindow::DeleteCurrentEntry()
         if (row < u.entriesBefore)
             --u.entriesBefore;
     }
-    const LedgerStatus rewritten = RewriteLedger(m_ledgerPath, ListedEntries(), keep);
+    const LedgerStatus rewritten = RewriteLedger(m_ledgerPath, ListedEntries(), keep, m_encoding);
     ReloadFromLedger();
     if (!rewritten.ok())
         reportFailedChange(u"削除"_s, rewritten);
@@ -455,6 +455,8 @@ void MainWindow::ReloadFromLedger()
         msgKozeni->showRowAtTop(int(count - 1));
     m_unread = std::move(load.unread);
     m_loadStatus = load.status;
+    // An empty file takes the program's own character set again.
+    m_encoding = count > 0 || !m_unread.isEmpty() ? load.encoding : LedgerEncoding::Cp932;
     ShowTotals(m_totals.FinishLoad(int(count), lastDate));
 }
 

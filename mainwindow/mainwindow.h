@@ -108,6 +108,8 @@ private:
     // Parts of the file the last load could not read; kept so a rewrite never drops them.
     QList<UnreadLines> m_unread;
     LedgerStatus m_loadStatus;
+    // Written back in the character set it was read in.
+    LedgerEncoding m_encoding = LedgerEncoding::Cp932;
     HelpViewer *m_help = nullptr;
     // The help file the viewer is asked about; set before every request.
     QString m_helpFileName;

@@ -60,6 +60,10 @@ private slots:
     void backupKeepsOneGeneration();
 
     void entriesBeyondTheLimitAreKeptNotLost();
+    void utf8LedgersReadAndWriteAsUtf8_data();
+    void utf8LedgersReadAndWriteAsUtf8();
+    void textsInTheOtherCharacterSetAreKeptNotGarbled_data();
+    void textsInTheOtherCharacterSetAreKeptNotGarbled();
     void entriesRunningAcrossReadPiecesAreRead();
 };
 
@@ -460,6 +464,76 @@ void tst_LedgerFile::entriesRunningAcrossReadPiecesAreRead()
     }
     QVERIFY(RewriteLedger(f.path(), load.entries, load.unread).ok());
     QCOMPARE(LoadLedger(f.path()).entries, load.entries);
+}
+
+void tst_LedgerFile::utf8LedgersReadAndWriteAsUtf8_data()
+{
+    QTest::addColumn<QByteArray>("bom");
+    QTest::addColumn<int>("encoding");
+    QTest::newRow("UTF-8") << QByteArray() << int(LedgerEncoding::Utf8);
+    QTest::newRow("UTF-8 with a byte-order mark") << QByteArray("\xEF\xBB\xBF")
+                                                  << int(LedgerEncoding::Utf8WithBom);
+}
+
+void tst_LedgerFile::utf8LedgersReadAndWriteAsUtf8()
+{
+    QFETCH(QByteArray, bom);
+    QFETCH(int, encoding);
+    const auto utf8Line = [](const char *date, const char *time, const char *amount) {
+        return QByteArray("\"") + date + "\",\"" + time + "\"," + amount + "\r\n";
+    };
+    LedgerFixture f;
+    const QByteArray saved = bom + utf8Line("2010年03月07日", "19:04:05", "120")
+            + utf8Line("2010年03月08日", "08:00:00", "80");
+    f.write(saved);
+    LedgerLoad load = LoadLedger(f.path());
+    QVERIFY(load.complete());
+    QCOMPARE(int(load.encoding), encoding);
+    QCOMPARE(load.entries.dateText(1), u"2010年03月08日");
+
+    // A deposit and a rewrite keep the file in UTF-8, its mark included.
+    QVERIFY(AppendLedgerEntry(f.path(), Money::fromYen(5), QDateTime(QDate(2010, 3, 9), QTime(7, 0)),
+                              load.encoding).ok());
+    QCOMPARE(f.bytes(), saved + utf8Line("2010年03月09日", "07:00:00", "5"));
+    load = LoadLedger(f.path());
+    load.entries.removeAt(0);
+    QVERIFY(RewriteLedger(f.path(), load.entries, {}, load.encoding).ok());
+    QCOMPARE(f.bytes(), bom + utf8Line("2010年03月08日", "08:00:00", "80")
+                     + utf8Line("2010年03月09日", "07:00:00", "5"));
+}
+
+void tst_LedgerFile::textsInTheOtherCharacterSetAreKeptNotGarbled_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QString>("amounts");
+    QTest::addColumn<int>("unreadLine");
+
+    const QByteArray cp = line("2010年03月07日", "19:04:05", "120");
+    const QByteArray utf = "\"2010年03月08日\",\"08:00:00\",80\r\n";
+    QTest::newRow("a UTF-8 line added to a CP932 ledger")
+            << cp + utf + cp << int(LedgerEncoding::Cp932) << u"120 120"_s << 2;
+    QTest::newRow("a CP932 line added to a UTF-8 ledger")
+            << utf + cp + utf << int(LedgerEncoding::Utf8) << u"80 80"_s << 2;
+}
+
+void tst_LedgerFile::textsInTheOtherCharacterSetAreKeptNotGarbled()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, encoding);
+    QFETCH(QString, amounts);
+    QFETCH(int, unreadLine);
+    LedgerFixture f;
+    f.write(bytes);
+    const LedgerLoad load = LoadLedger(f.path());
+    QCOMPARE(int(load.encoding), encoding);
+    QCOMPARE(amountsOf(load), amounts);
+    QCOMPARE(load.unread.size(), 1);
+    QCOMPARE(load.unread[0].reason, LedgerReadError::BadEncoding);
+    QCOMPARE(load.unread[0].line, unreadLine);
+    // and a rewrite gives every byte back
+    QVERIFY(RewriteLedger(f.path(), load.entries, load.unread, load.encoding).ok());
+    QCOMPARE(f.bytes(), bytes);
 }
 
 QTEST_GUILESS_MAIN(tst_LedgerFile)

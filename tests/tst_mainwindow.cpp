@@ -62,6 +62,7 @@ private slots:
     void depositBeyondTheLimitIsRefusedInAMessage();
     void depositThatCannotBeSavedLeavesNoRow();
     void unreadLinesAreReportedAtStart();
+    void aUtf8LedgerStaysUtf8();
     void entriesBeyondTheLimitAreReportedAndKept();
 
     void depositModelIsAConsistentModel();
@@ -596,6 +597,20 @@ void tst_MainWindow::unreadLinesAreReportedAtStart()
     QVERIFY2(shown[0].text.contains(u"2 行目"), qPrintable(shown[0].text));
     QCOMPARE(dataRows(*w), 2);
     QCOMPARE(figures(*w), u"2回 ¥120 ¥100 ¥20 ¥60"_s);
+}
+
+void tst_MainWindow::aUtf8LedgerStaysUtf8()
+{
+    // Saved by a text editor in UTF-8: shown right, and deposits go on in UTF-8.
+    LedgerFixture f;
+    const QByteArray saved = "\xEF\xBB\xBF\"2026年12月01日\",\"12:00:00\",100\r\n";
+    f.write(saved);
+    auto w = start(f);
+    QCOMPARE(rowTexts(*w, 0).value(1), u"2026年12月01日"_s);
+    QCOMPARE(MessageBox::takeShown(), {});
+    control<QLineEdit>(*w, u"txtKozeni_Inp"_s)->setText(u"300"_s);
+    w->Deposit();
+    QCOMPARE(f.bytes(), saved + "\"2026年12月06日\",\"19:04:05\",300\r\n");
 }
 
 void tst_MainWindow::entriesBeyondTheLimitAreReportedAndKept()
