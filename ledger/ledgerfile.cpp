@@ -64,6 +64,15 @@ public:
             out += QLatin1StringView(bytes);
             return true;
         }
+        // The program's own date text in CP932 (never valid UTF-8), without a converter.
+        if (isOwnDateText(bytes) && (!m_decided || m_encoding == LedgerEncoding::Cp932)) {
+            setEncoding(LedgerEncoding::Cp932);
+            const auto d = [&](int i) { return QLatin1Char(bytes[i]); };
+            const QChar text[] = { d(0),  d(1),  d(2),         d(3),  QChar(u'年'), d(6),
+                                   d(7),  QChar(u'月'), d(10), d(11), QChar(u'日') };
+            out.append(text, std::size(text));
+            return true;
+        }
         const auto utf8 = decodeUtf8(bytes);
         if (!m_decided)
             setEncoding(utf8 ? LedgerEncoding::Utf8 : LedgerEncoding::Cp932);
@@ -76,13 +85,6 @@ public:
         // UTF-8 text in a CP932 file would read as other characters without any error.
         if (utf8)
             return false;
-        if (isOwnDateText(bytes)) {
-            const auto d = [&](int i) { return QLatin1Char(bytes[i]); };
-            const QChar text[] = { d(0),  d(1),  d(2),         d(3),  QChar(u'年'), d(6),
-                                   d(7),  QChar(u'月'), d(10), d(11), QChar(u'日') };
-            out.append(text, std::size(text));
-            return true;
-        }
         // Qt's converter keeps its error flag once set, so a fresh one follows every error.
         if (!m_cp932)
             m_cp932.emplace(Codec, QStringConverter::Flag::Stateless);
