@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -16,6 +17,7 @@
 #include <optional>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -386,6 +388,12 @@ void syncDirectoryOf(const QString &path)
 
 LedgerStatus replaceFile(const QString &path, const QByteArray &bytes)
 {
+    // A rename would give this name a new file and leave the other names with the old one.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode)
+        && st.st_nlink > 1)
+        return failed(LedgerStatus::Failure::HardLinked, path,
+                      QString::number(st.st_nlink));
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
@@ -428,8 +436,26 @@ QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount,
     return line;
 }
 
+// QSaveFile writes to "<name>.XXXXXX" beside the file and renames it over; a process killed in
+// between leaves that file behind.
+static void removeStaleTemporaryFiles(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString name = QRegularExpression::escape(info.fileName());
+    static const QString pattern = u"^%1(\\.bak)?\\.[A-Za-z0-9]{6}$"_s;
+    const QRegularExpression temporary(pattern.arg(name));
+    QDir dir = info.absoluteDir();
+    const QStringList candidates =
+            dir.entryList({ info.fileName() + u".*"_s }, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &candidate : candidates) {
+        if (temporary.match(candidate).hasMatch())
+            dir.remove(candidate);
+    }
+}
+
 LedgerLoad LoadLedger(const QString &path)
 {
+    removeStaleTemporaryFiles(path);
     LedgerLoad load;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

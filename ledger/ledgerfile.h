@@ -47,7 +47,7 @@ struct UnreadLines
 // The outcome of an operation on the file: what failed, on which file, and the system's reason.
 struct LedgerStatus
 {
-    enum class Failure { None, Open, Read, Create, Write, Flush, Commit, Encode };
+    enum class Failure { None, Open, Read, Create, Write, Flush, Commit, Encode, HardLinked };
 
     Failure failure = Failure::None;
     QString path;
@@ -69,7 +69,8 @@ struct LedgerLoad
     bool complete() const { return status.ok() && unread.isEmpty(); }
 };
 
-// Reads the whole file; a missing file is created with zero bytes. A file that exists but cannot
+// Reads the whole file; a missing file is created with zero bytes. Temporary files that an
+// interrupted rewrite left beside it are removed first. A file that exists but cannot
 // be opened is reported and left alone. Entries are read three fields at a time in a stream, so an
 // entry may run across a line end; blank lines between entries are passed over. Whatever cannot be
 // read is skipped to the end of its line and returned in `unread`; the entries after it are read
@@ -83,7 +84,8 @@ LedgerLoad LoadLedger(const QString &path);
 LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now,
                                LedgerEncoding encoding = LedgerEncoding::Cp932);
 
-// Replaces the file with the given entries, in order; each `keep` is written verbatim after its
+// Replaces the file with the given entries, in order; a file with several hard links is refused
+// rather than split from its other names; each `keep` is written verbatim after its
 // `entriesBefore` entries (or at the end when there are fewer). Atomic and durable; on failure the
 // file is as it was. The file's permissions are kept.
 LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,

@@ -251,6 +251,18 @@ void MainWindow::Deposit()
     if (!amount)
         return; // not a number: ignored without a word, the text stays
 
+    // A ledger that could not be read is not written to either: its content is unknown.
+    if (!m_loadStatus.ok())
+        ReloadFromLedger();
+    if (!m_loadStatus.ok()) {
+        MessageBox::show(this, u"入金できません"_s,
+                         u"台帳ファイルを読めないため、この入金は記録していません。\n"
+                         "入力した金額は入力欄に残してあります。\n\nファイル: %1\n理由: %2"_s
+                                 .arg(m_loadStatus.path, m_loadStatus.reason),
+                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        return;
+    }
+
     switch (m_totals.CheckDeposit(*amount, DataRowCount() + 1)) {
     case LedgerTotals::Refusal::None:
         break;
@@ -423,10 +435,17 @@ bool MainWindow::backUpBefore(const QString &action)
 
 void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &status)
 {
+    const QString why = status.failure == LedgerStatus::Failure::HardLinked
+            ? u"台帳ファイルにはほかの名前（ハードリンク）があり、書き換えるとそれらと別々の"
+              "ファイルになってしまいます。"_s
+            : u"台帳ファイルを書き換えられませんでした。"_s;
     MessageBox::show(this, ConfirmDeletion,
-                     u"台帳ファイルを書き換えられなかったため、%1できませんでした。"
+                     u"%1そのため%2できませんでした。"
                      "台帳ファイルは元のままで、一覧はファイルの内容を表示しています。\n\n"
-                     "ファイル: %2\n理由: %3"_s.arg(action, status.path, status.reason),
+                     "ファイル: %3\n理由: %4"_s.arg(why, action, status.path,
+                                                   status.failure == LedgerStatus::Failure::HardLinked
+                                                           ? u"名前が %1 個あります"_s.arg(status.reason)
+                                                           : status.reason),
                      MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
 }
 
