@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include <fcntl.h>
@@ -112,7 +113,9 @@ private:
     // The text when the bytes are valid UTF-8.
     static std::optional<QString> decodeUtf8(QByteArrayView bytes)
     {
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        // A byte-order mark inside a field is a character of it, not one to drop.
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless
+                                       | QStringConverter::Flag::ConvertInitialBom);
         QString text = decoder.decode(bytes);
         if (decoder.hasError())
             return std::nullopt;
@@ -436,6 +439,46 @@ QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount,
     return line;
 }
 
+// Feeds the reader what `read` gives, in pieces of `pieceSize` bytes or more that end after a
+// line feed; false when `read` fails.
+static bool readPieces(LedgerLoad &load, qint64 size, qsizetype pieceSize,
+                       const std::function<qint64(char *, qint64)> &read)
+{
+    LedgerReader reader(load, size);
+    QByteArray buffer(std::max<qsizetype>(pieceSize, 1), Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (bool atEof = false; !atEof;) {
+        if (filled == buffer.size())
+            buffer.resize(buffer.size() * 2); // an entry longer than the buffer
+        const qint64 got = read(buffer.data() + filled, buffer.size() - filled);
+        if (got < 0)
+            return false;
+        atEof = got == 0;
+        filled += got;
+        // The reader gets whole lines until the end of the file.
+        const qsizetype usable =
+                atEof ? filled : QByteArrayView(buffer.data(), filled).lastIndexOf('\n') + 1;
+        const qsizetype done = reader.feed(QByteArrayView(buffer.data(), usable), atEof);
+        std::memmove(buffer.data(), buffer.data() + done, std::size_t(filled - done));
+        filled -= done;
+    }
+    return true;
+}
+
+LedgerLoad ReadLedgerBytes(QByteArrayView bytes, qsizetype pieceSize)
+{
+    LedgerLoad load;
+    qsizetype pos = 0;
+    readPieces(load, bytes.size(), pieceSize, [&](char *to, qint64 most) {
+        const qsizetype n = std::min<qsizetype>(qsizetype(most), bytes.size() - pos);
+        if (n > 0) // an empty view may have no data pointer at all
+            std::memcpy(to, bytes.data() + pos, std::size_t(n));
+        pos += n;
+        return qint64(n);
+    });
+    return load;
+}
+
 // QSaveFile writes to "<name>.XXXXXX" beside the file and renames it over; a process killed in
 // between leaves that file behind.
 static void removeStaleTemporaryFiles(const QString &path)
@@ -469,26 +512,10 @@ LedgerLoad LoadLedger(const QString &path)
         load.status = failed(LedgerStatus::Failure::Open, path, reason);
         return load;
     }
-    LedgerReader reader(load, file.size());
-    QByteArray buffer(ReadChunk, Qt::Uninitialized);
-    qsizetype filled = 0;
-    for (bool atEof = false; !atEof;) {
-        if (filled == buffer.size())
-            buffer.resize(buffer.size() * 2); // an entry longer than the buffer
-        const qint64 got = file.read(buffer.data() + filled, buffer.size() - filled);
-        if (got < 0) {
-            load = {};
-            load.status = failed(LedgerStatus::Failure::Read, path, file.errorString());
-            return load;
-        }
-        atEof = got == 0;
-        filled += got;
-        // The reader gets whole lines until the end of the file.
-        const qsizetype usable =
-                atEof ? filled : QByteArrayView(buffer.data(), filled).lastIndexOf('\n') + 1;
-        const qsizetype done = reader.feed(QByteArrayView(buffer.data(), usable), atEof);
-        std::memmove(buffer.data(), buffer.data() + done, std::size_t(filled - done));
-        filled -= done;
+    if (!readPieces(load, file.size(), ReadChunk,
+                    [&](char *to, qint64 most) { return file.read(to, most); })) {
+        load = {};
+        load.status = failed(LedgerStatus::Failure::Read, path, file.errorString());
     }
     return load;
 }

@@ -78,6 +78,9 @@ struct LedgerLoad
 // always stays inside the money range.
 LedgerLoad LoadLedger(const QString &path);
 
+// What LoadLedger reads from a file, read from memory in pieces of at least `pieceSize` bytes.
+LedgerLoad ReadLedgerBytes(QByteArrayView bytes, qsizetype pieceSize = 64 * 1024);
+
 // Appends one line with the date and time of `now` and the amount, in one write, and makes it
 // durable before returning. A file whose last line lacks its line end gets one first, so the new
 // entry never merges into it.

@@ -62,6 +62,8 @@ private slots:
     void entriesBeyondTheLimitAreKeptNotLost();
     void utf8LedgersReadAndWriteAsUtf8_data();
     void utf8LedgersReadAndWriteAsUtf8();
+    void byteOrderMarkInsideAFieldIsKept();
+    void readingInSmallPiecesReadsTheSame();
     void textsInTheOtherCharacterSetAreKeptNotGarbled_data();
     void textsInTheOtherCharacterSetAreKeptNotGarbled();
     void entriesRunningAcrossReadPiecesAreRead();
@@ -500,6 +502,36 @@ void tst_LedgerFile::utf8LedgersReadAndWriteAsUtf8()
     QVERIFY(RewriteLedger(f.path(), load.entries, {}, load.encoding).ok());
     QCOMPARE(f.bytes(), bom + utf8Line("2010年03月08日", "08:00:00", "80")
                      + utf8Line("2010年03月09日", "07:00:00", "5"));
+}
+
+void tst_LedgerFile::byteOrderMarkInsideAFieldIsKept()
+{
+    // Found by fuzzing: a mark that does not open the file is text, and a rewrite keeps it.
+    LedgerFixture f;
+    const QByteArray bytes = "\"\xEF\xBB\xBF" "2010年\",\"19:04:05\",1\r\n";
+    f.write(bytes);
+    const LedgerLoad load = LoadLedger(f.path());
+    QVERIFY(load.complete());
+    QCOMPARE(load.entries.dateText(0), u"\uFEFF2010年");
+    QVERIFY(RewriteLedger(f.path(), load.entries, {}, load.encoding).ok());
+    QCOMPARE(f.bytes(), bytes);
+}
+
+void tst_LedgerFile::readingInSmallPiecesReadsTheSame()
+{
+    QFile sample(QStringLiteral(PORUNKA_TEST_DATA "/damaged-line.txt"));
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    // Entries that run over a line end, bad lines, and a torn end, wherever the pieces break.
+    const QByteArray bytes = sample.readAll().repeated(40) + "\"2010\x94\x4E\",\"x\"\r\n5\r\n"
+            + "\"2010\x94\x4E\",\"x\"";
+    const LedgerLoad whole = ReadLedgerBytes(bytes);
+    QCOMPARE(whole.entries.size(), 81);
+    QCOMPARE(whole.unread.size(), 41);
+    for (qsizetype piece : { 1, 2, 7, 33, 100, 4096 }) {
+        const LedgerLoad pieces = ReadLedgerBytes(bytes, piece);
+        QCOMPARE(pieces.entries, whole.entries);
+        QCOMPARE(pieces.unread, whole.unread);
+    }
 }
 
 void tst_LedgerFile::textsInTheOtherCharacterSetAreKeptNotGarbled_data()
