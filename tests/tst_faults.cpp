@@ -139,6 +139,14 @@ void tst_Faults::unreadableLedgerIsLeftAlone()
     QVERIFY(chmodPath(f.path(), 0600));
     QCOMPARE(f.bytes(), Two); // not created anew, not emptied
 
+    // A link to nowhere: reported, and nothing created at its target.
+    LedgerFixture l;
+    QVERIFY(QFile::link(l.dir() + u"/gone/ledger.txt"_s, l.path()));
+    const LedgerLoad dangling = LoadLedger(l.path());
+    QCOMPARE(dangling.status.failure, LedgerStatus::Failure::Open);
+    QVERIFY(!dangling.created);
+    QCOMPARE(entriesOf(l.dir()), QStringList { QString::fromUtf16(LedgerFileName) });
+
     // Where the ledger should be, a directory: the same, and nothing is created.
     LedgerFixture d;
     QVERIFY(QDir(d.dir()).mkdir(QString::fromUtf16(LedgerFileName)));

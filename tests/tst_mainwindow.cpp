@@ -62,6 +62,7 @@ private slots:
     void depositBeyondTheLimitIsRefusedInAMessage();
     void depositThatCannotBeSavedLeavesNoRow();
     void unreadLinesAreReportedAtStart();
+    void aLedgerThatCannotBeOpenedIsReportedAndNotWritten();
     void aUtf8LedgerStaysUtf8();
     void entriesBeyondTheLimitAreReportedAndKept();
 
@@ -597,6 +598,26 @@ void tst_MainWindow::unreadLinesAreReportedAtStart()
     QVERIFY2(shown[0].text.contains(u"2 行目"), qPrintable(shown[0].text));
     QCOMPARE(dataRows(*w), 2);
     QCOMPARE(figures(*w), u"2回 ¥120 ¥100 ¥20 ¥60"_s);
+}
+
+void tst_MainWindow::aLedgerThatCannotBeOpenedIsReportedAndNotWritten()
+{
+    LedgerFixture f;
+    QVERIFY(QDir(f.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
+    MessageBox::answerNext(MessageBox::Answer::Ok); // told at start
+    auto w = start(f);
+    QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].title, u"台帳ファイルを読めません"_s);
+
+    control<QLineEdit>(*w, u"txtKozeni_Inp"_s)->setText(u"300"_s);
+    MessageBox::answerNext(MessageBox::Answer::Ok);
+    w->Deposit();
+    shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown[0].text.startsWith(u"台帳ファイルを読めないため、この入金は記録していません。"));
+    QCOMPARE(control<QLineEdit>(*w, u"txtKozeni_Inp"_s)->text(), u"300"_s);
+    QVERIFY(QFileInfo(f.path()).isDir());
 }
 
 void tst_MainWindow::aUtf8LedgerStaysUtf8()
