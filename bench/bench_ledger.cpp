@@ -1,11 +1,8 @@
 // Loads a ledger at its limit of entries and computes the totals, as start-up does.
 // Prints bytes per second; the file is generated in a temporary directory.
-#include "datetext.h"
-#include "ledgerfile.h"
+#include "ledgergen.h"
 #include "ledgertotals.h"
 
-#include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -21,17 +18,8 @@ struct GeneratedLedger
     explicit GeneratedLedger(int entries)
     {
         path = dir.filePath(QString::fromUtf16(LedgerFileName));
-        QRandomGenerator random(entries);
-        QDate date(1936, 1, 1);
-        QByteArray bytes;
-        for (int i = 0; i < entries; ++i) {
-            date = date.addDays(1);
-            const QTime time(random.bounded(24), random.bounded(60), random.bounded(60));
-            const Money amount = Money::fromYen(random.bounded(1, 1000));
-            bytes += ledgerLine(dateText(date), timeText(time), amount);
-        }
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        const QByteArray bytes = generatedLedger(entries);
+        if (!writeFile(path, bytes))
             qFatal("cannot write the benchmark ledger");
         size = bytes.size();
     }
