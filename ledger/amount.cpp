@@ -2,6 +2,7 @@
 
 #include "decimal.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -18,8 +19,13 @@ bool isCurrencySign(QChar c)
 
 std::optional<Money> parseAmount(QStringView text)
 {
-    // NFKC folds full-width digits and signs, ￥ and the ideographic space to their plain forms.
-    QString folded = text.toString().normalized(QString::NormalizationForm_KC).trimmed();
+    // NFKC folds full-width digits and signs, ￥ and the ideographic space to their plain forms;
+    // ASCII and the yen sign, which is all the display format writes, are their own folding.
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x80 || c == yenSign;
+    });
+    QString folded = plain ? text.trimmed().toString()
+                           : text.toString().normalized(QString::NormalizationForm_KC).trimmed();
     folded.replace(QChar(minusSign), u'-');
     QStringView rest = folded;
 

@@ -51,7 +51,7 @@ MainWindow::MainWindow(const Clock &clock, QString ledgerPath, QWidget *parent)
 {
     setObjectName(u"fraMain"_s);
     setWindowTitle(Title);
-    setWindowIcon(Pictures::icon(u":/assets/porunka.svg"_s, QSize(32, 32), true));
+    setWindowIcon(Pictures::icon(u":/assets/porunka.svg"_s));
     setFont(Fonts::proportional(9));
     setFixedSize(twipsToPixels(9465), twipsToPixels(6780));
     setBackgroundRole(QPalette::Button); // the system button face
@@ -96,8 +96,7 @@ void MainWindow::createControls()
         button->setGeometry(twipRect(spec.left, 75, 840, 990));
         button->setText(QString::fromUtf16(spec.caption));
         button->setToolTip(spec.tooltip);
-        button->setIcon(Pictures::icon(u":/assets/%1.svg"_s.arg(QString::fromUtf16(spec.picture)),
-                                       QSize(32, 32)));
+        button->setIcon(Pictures::icon(u":/assets/%1.svg"_s.arg(QString::fromUtf16(spec.picture))));
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setFocusPolicy(Qt::StrongFocus);

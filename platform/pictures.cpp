@@ -25,16 +25,10 @@ QPixmap render(const QString &resource, QSize size)
     return render(resource, size, qGuiApp ? qGuiApp->devicePixelRatio() : 1.0);
 }
 
-QIcon icon(const QString &resource, QSize size, bool windowSizes)
+QIcon icon(const QString &resource)
 {
-    QIcon icon;
-    icon.addPixmap(render(resource, size, 1.0));
-    icon.addPixmap(render(resource, size, 2.0));
-    if (windowSizes) {
-        for (int side : { 16, 24, 48, 64, 128, 256 })
-            icon.addPixmap(render(resource, QSize(side, side), 1.0));
-    }
-    return icon;
+    // Qt's SVG icon engine renders each size and density when it is first asked for.
+    return QIcon(resource);
 }
 
 } // namespace Pictures

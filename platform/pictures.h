@@ -15,8 +15,7 @@ QPixmap render(const QString &resource, QSize size, qreal devicePixelRatio);
 // `resource` at the application's device pixel ratio.
 QPixmap render(const QString &resource, QSize size);
 
-// An icon holding the drawing at `size` and at twice that, plus the sizes a window manager asks
-// for when `windowSizes` is set.
-QIcon icon(const QString &resource, QSize size, bool windowSizes = false);
+// An icon drawn at whatever size and density it is shown at.
+QIcon icon(const QString &resource);
 
 } // namespace Pictures
