@@ -15,6 +15,7 @@
 #include "welcomewindow.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
@@ -37,6 +38,25 @@ const QString HelpTip = u"ヘルプファイルを開きます"_s;
 const QString ConfirmDeletion = u"削除確認"_s;
 const QString OwnHelp = u"QoruHelp.chm"_s;
 const QString ProHelp = u"LunvexHelp.chm"_s;
+
+// The system's reason for a failed file operation, in Japanese where the system gave it in
+// English (the C locale's wording); anything else is shown as the system wrote it.
+QString reasonText(const QString &reason)
+{
+    static const QHash<QString, QString> japanese = {
+        { u"Permission denied"_s, u"アクセスが許可されていません"_s },
+        { u"No space left on device"_s, u"ディスクの空き容量がありません"_s },
+        { u"Disk quota exceeded"_s, u"ディスクの使用量の上限を超えています"_s },
+        { u"Read-only file system"_s, u"読み取り専用のファイルシステムです"_s },
+        { u"Is a directory"_s, u"同じ名前のフォルダーがあります"_s },
+        { u"No such file or directory"_s, u"ファイルまたはフォルダーがありません"_s },
+        { u"Input/output error"_s, u"読み書きの途中でエラーが起きました"_s },
+        { u"Too many levels of symbolic links"_s, u"シンボリック・リンクが循環しています"_s },
+        { u"Operation not permitted"_s, u"操作が許可されていません"_s },
+        { u"File too large"_s, u"ファイルが大きすぎます"_s },
+    };
+    return japanese.value(reason, reason);
+}
 
 } // namespace
 
@@ -257,7 +277,7 @@ void MainWindow::Deposit()
         MessageBox::show(this, u"入金できません"_s,
                          u"台帳ファイルを読めないため、この入金は記録していません。\n"
                          "入力した金額は入力欄に残してあります。\n\nファイル: %1\n理由: %2"_s
-                                 .arg(m_loadStatus.path, m_loadStatus.reason),
+                                 .arg(m_loadStatus.path, reasonText(m_loadStatus.reason)),
                          MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
         return;
     }
@@ -288,7 +308,7 @@ void MainWindow::Deposit()
         MessageBox::show(this, u"入金を保存できません"_s,
                          u"台帳ファイルに書き込めなかったため、この入金は記録していません。\n"
                          "入力した金額は入力欄に残してあります。\n\n"
-                         "ファイル: %1\n理由: %2"_s.arg(saved.path, saved.reason),
+                         "ファイル: %1\n理由: %2"_s.arg(saved.path, reasonText(saved.reason)),
                          MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
         txtKozeni_Inp->setFocus();
         return;
@@ -427,7 +447,7 @@ bool MainWindow::backUpBefore(const QString &action)
     MessageBox::show(this, ConfirmDeletion,
                      u"元に戻せるように台帳ファイルの控え（%1）を作ろうとしましたが、"
                      "作れなかったため%2をやめました。台帳ファイルは元のままです。\n\n理由: %3"_s
-                             .arg(ledgerBackupPath(m_ledgerPath), action, backup.reason),
+                             .arg(ledgerBackupPath(m_ledgerPath), action, reasonText(backup.reason)),
                      MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
     return false;
 }
@@ -444,7 +464,7 @@ void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &s
                      "ファイル: %3\n理由: %4"_s.arg(why, action, status.path,
                                                    status.failure == LedgerStatus::Failure::HardLinked
                                                            ? u"名前が %1 個あります"_s.arg(status.reason)
-                                                           : status.reason),
+                                                           : reasonText(status.reason)),
                      MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
 }
 
@@ -563,7 +583,7 @@ void MainWindow::reportUnreadLedger()
         MessageBox::show(this, u"台帳ファイルを読めません"_s,
                          u"台帳ファイルを開けなかったため、これまでの入金を表示できません。\n"
                          "ファイルには手を加えていません。\n\nファイル: %1\n理由: %2"_s
-                                 .arg(m_loadStatus.path, m_loadStatus.reason),
+                                 .arg(m_loadStatus.path, reasonText(m_loadStatus.reason)),
                          MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
         return;
     }
