@@ -348,27 +348,58 @@ std::optional<QByteArray> encodeOther(QStringView text, LedgerEncoding encoding)
     return bytes;
 }
 
-// The bytes of a text field; the program's own date and time texts skip the converter.
-std::optional<QByteArray> encodeField(QStringView text, LedgerEncoding encoding)
+// Appends the bytes of a text field; the program's own date and time texts skip the converter.
+// False when the text cannot be written; `out` may then hold part of it.
+bool appendField(QByteArray &out, QStringView text, LedgerEncoding encoding)
 {
-    if (encoding != LedgerEncoding::Cp932)
-        return encodeOther(text, encoding);
-    QByteArray bytes;
-    bytes.reserve(text.size() * 2);
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= 0x20 && u < 0x7F && u != u'"')
-            bytes += char(u);
-        else if (u == u'年')
-            bytes += Nen;
-        else if (u == u'月')
-            bytes += Tsuki;
-        else if (u == u'日')
-            bytes += Hi;
-        else
-            return encodeOther(text, encoding);
+    const qsizetype start = out.size();
+    if (encoding == LedgerEncoding::Cp932) {
+        bool plain = true;
+        for (QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u >= 0x20 && u < 0x7F && u != u'"')
+                out += char(u);
+            else if (u == u'年')
+                out += Nen;
+            else if (u == u'月')
+                out += Tsuki;
+            else if (u == u'日')
+                out += Hi;
+            else {
+                plain = false;
+                break;
+            }
+        }
+        if (plain)
+            return true;
+        out.truncate(start);
     }
-    return bytes;
+    const auto other = encodeOther(text, encoding);
+    if (!other)
+        return false;
+    out += *other;
+    return true;
+}
+
+// Appends one line; false, with `out` as it was, when a text cannot be written.
+bool appendLedgerLine(QByteArray &out, QStringView dateText, QStringView timeText, Money amount,
+                      LedgerEncoding encoding)
+{
+    const qsizetype start = out.size();
+    out += '"';
+    if (!appendField(out, dateText, encoding)) {
+        out.truncate(start);
+        return false;
+    }
+    out += "\",\"";
+    if (!appendField(out, timeText, encoding)) {
+        out.truncate(start);
+        return false;
+    }
+    out += "\",";
+    out += plainDecimalText(amount);
+    out += "\r\n";
+    return true;
 }
 
 LedgerStatus failed(LedgerStatus::Failure failure, const QString &path, const QString &reason)
@@ -423,19 +454,9 @@ LedgerStatus replaceFile(const QString &path, const QByteArray &bytes)
 QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount,
                       LedgerEncoding encoding)
 {
-    const auto date = encodeField(dateText, encoding);
-    const auto time = encodeField(timeText, encoding);
-    if (!date || !time)
-        return {};
     QByteArray line;
-    line.reserve(date->size() + time->size() + 28);
-    line += '"';
-    line += *date;
-    line += "\",\"";
-    line += *time;
-    line += "\",";
-    line += plainDecimalText(amount);
-    line += "\r\n";
+    line.reserve(dateText.size() * 2 + timeText.size() + 28);
+    appendLedgerLine(line, dateText, timeText, amount, encoding);
     return line;
 }
 
@@ -564,12 +585,10 @@ LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
     };
     for (qsizetype i = 0; i < entries.size(); ++i) {
         putKept(i);
-        const QByteArray line =
-                ledgerLine(entries.dateText(i), entries.timeText(i), entries.amount(i), encoding);
-        if (line.isEmpty())
+        if (!appendLedgerLine(bytes, entries.dateText(i), entries.timeText(i), entries.amount(i),
+                              encoding))
             return failed(LedgerStatus::Failure::Encode, path,
                           entries.dateText(i).toString() + u' ' + entries.timeText(i).toString());
-        bytes += line;
     }
     putKept(std::numeric_limits<qsizetype>::max());
     return replaceFile(path, bytes);

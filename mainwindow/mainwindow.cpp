@@ -522,7 +522,9 @@ LedgerEntries MainWindow::ListedEntries() const
     LedgerEntries listed = m_model->entries();
     for (qsizetype row = 0; row < listed.size(); ++row) {
         const Money amount = listed.amount(row);
-        listed.setAmount(row, parseAmount(currencyText(amount)).value_or(displayedAmount(amount)));
+        // A whole amount reads back as itself; only fractions change.
+        if (amount.raw() % Money::Scale != 0)
+            listed.setAmount(row, parseAmount(currencyText(amount)).value_or(displayedAmount(amount)));
     }
     return listed;
 }
