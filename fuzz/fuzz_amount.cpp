@@ -2,26 +2,11 @@
 // whatever reads as money formats back to text that reads as the same (or the displayed) value.
 #include "amount.h"
 #include "decimal.h"
+#include "require.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-// Names the broken promise, then stops the fuzzer with a finding.
-void require(bool condition, const char *promise)
-{
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", promise);
-        std::abort();
-    }
-}
-#define REQUIRE(condition) require(condition, #condition)
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

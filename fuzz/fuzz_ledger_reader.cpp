@@ -3,22 +3,11 @@
 // what was read writes back and reads again unchanged.
 #include "ledgerfile.h"
 #include "ledgertotals.h"
+#include "require.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-// Names the broken promise, then stops the fuzzer with a finding.
-void require(bool condition, const char *promise)
-{
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", promise);
-        std::abort();
-    }
-}
-#define REQUIRE(condition) require(condition, #condition)
 
 bool sameLoad(const LedgerLoad &a, const LedgerLoad &b)
 {

@@ -94,7 +94,7 @@ void MainWindow::createControls()
     Image2->setPixmap(Pictures::render(u":/assets/title.svg"_s, QSize(302, 69)));
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    struct ButtonSpec
+    struct ButtonRow
     {
         QToolButton *&button;
         const char16_t *name;
@@ -103,24 +103,24 @@ void MainWindow::createControls()
         const char16_t *picture;
         QString tooltip;
     };
-    const ButtonSpec buttons[] = {
+    const ButtonRow buttons[] = {
         { cmdKozeniHozon, u"cmdKozeniHozon", 5175, u"入金", u"porunka", u"あまった小銭を貯金します"_s },
         { cmdKozeniClr, u"cmdKozeniClr", 6000, u"クリア", u"clear", u"これまでのデータを削除します"_s },
         { cmdHelp, u"cmdHelp", 6825, u"ヘルプ", u"help", HelpTip },
         { cmdsyoukai, u"cmdsyoukai", 7650, u"プロ", u"pro", HelpTip },
         { cmdEnd, u"cmdEnd", 8475, u"終了", u"end", u"プログラムを終了します"_s },
     };
-    for (const ButtonSpec &spec : buttons) {
+    for (const ButtonRow &row : buttons) {
         auto *button = new QToolButton(this);
-        button->setObjectName(QString::fromUtf16(spec.name));
-        button->setGeometry(twipRect(spec.left, 75, 840, 990));
-        button->setText(QString::fromUtf16(spec.caption));
-        button->setToolTip(spec.tooltip);
-        button->setIcon(Pictures::icon(u":/assets/%1.svg"_s.arg(QString::fromUtf16(spec.picture))));
+        button->setObjectName(QString::fromUtf16(row.name));
+        button->setGeometry(twipRect(row.left, 75, 840, 990));
+        button->setText(QString::fromUtf16(row.caption));
+        button->setToolTip(row.tooltip);
+        button->setIcon(Pictures::icon(u":/assets/%1.svg"_s.arg(QString::fromUtf16(row.picture))));
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setFocusPolicy(Qt::StrongFocus);
-        spec.button = button;
+        row.button = button;
     }
 
     Line1[1] = new LineWidget(this, Grey);
@@ -274,11 +274,10 @@ void MainWindow::Deposit()
     if (!m_loadStatus.ok())
         ReloadFromLedger();
     if (!m_loadStatus.ok()) {
-        MessageBox::show(this, u"入金できません"_s,
-                         u"台帳ファイルを読めないため、この入金は記録していません。\n"
-                         "入力した金額は入力欄に残してあります。\n\nファイル: %1\n理由: %2"_s
-                                 .arg(m_loadStatus.path, reasonText(m_loadStatus.reason)),
-                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        warn(u"入金できません"_s,
+             u"台帳ファイルを読めないため、この入金は記録していません。\n"
+             "入力した金額は入力欄に残してあります。\n\nファイル: %1\n理由: %2"_s
+                     .arg(m_loadStatus.path, reasonText(m_loadStatus.reason)));
         return;
     }
 
@@ -286,17 +285,15 @@ void MainWindow::Deposit()
     case LedgerTotals::Refusal::None:
         break;
     case LedgerTotals::Refusal::TooManyEntries:
-        MessageBox::show(this, u"入金できません"_s,
-                         u"入金の記録は %1 回までです。この入金は記録していません。\n"
-                         "これまでの記録はそのまま残っています。"_s
-                                 .arg(QLocale(QLocale::Japanese).toString(LedgerTotals::MaxEntries)),
-                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        warn(u"入金できません"_s,
+             u"入金の記録は %1 回までです。この入金は記録していません。\n"
+             "これまでの記録はそのまま残っています。"_s
+                     .arg(QLocale(QLocale::Japanese).toString(LedgerTotals::MaxEntries)));
         return;
     case LedgerTotals::Refusal::TotalOutOfRange:
-        MessageBox::show(this, u"入金できません"_s,
-                         u"この入金を加えると合計が扱える金額を超えるため、記録していません。\n"
-                         "これまでの記録はそのまま残っています。"_s,
-                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        warn(u"入金できません"_s,
+             u"この入金を加えると合計が扱える金額を超えるため、記録していません。\n"
+             "これまでの記録はそのまま残っています。"_s);
         return;
     }
 
@@ -305,11 +302,10 @@ void MainWindow::Deposit()
     if (!saved.ok()) {
         // No row may stay for a deposit the file does not hold.
         ReloadFromLedger();
-        MessageBox::show(this, u"入金を保存できません"_s,
-                         u"台帳ファイルに書き込めなかったため、この入金は記録していません。\n"
-                         "入力した金額は入力欄に残してあります。\n\n"
-                         "ファイル: %1\n理由: %2"_s.arg(saved.path, reasonText(saved.reason)),
-                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        warn(u"入金を保存できません"_s,
+             u"台帳ファイルに書き込めなかったため、この入金は記録していません。\n"
+             "入力した金額は入力欄に残してあります。\n\n"
+             "ファイル: %1\n理由: %2"_s.arg(saved.path, reasonText(saved.reason)));
         txtKozeni_Inp->setFocus();
         return;
     }
@@ -349,8 +345,7 @@ void MainWindow::DeleteCurrentEntry()
     if (DataRowCount() == 0)
         return;
     if (DataRowCount() == 1) {
-        MessageBox::show(this, ConfirmDeletion, u"最後の行はクリアボタンで削除してください"_s,
-                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        warn(ConfirmDeletion, u"最後の行はクリアボタンで削除してください"_s);
         return;
     }
     const int row = msgKozeni->currentIndex().row();
@@ -439,16 +434,20 @@ void MainWindow::ExitProgram()
     QCoreApplication::exit(0);
 }
 
+void MainWindow::warn(const QString &title, const QString &text)
+{
+    MessageBox::show(this, title, text, MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+}
+
 bool MainWindow::backUpBefore(const QString &action)
 {
     const LedgerStatus backup = BackUpLedger(m_ledgerPath);
     if (backup.ok())
         return true;
-    MessageBox::show(this, ConfirmDeletion,
-                     u"元に戻せるように台帳ファイルの控え（%1）を作ろうとしましたが、"
-                     "作れなかったため%2をやめました。台帳ファイルは元のままです。\n\n理由: %3"_s
-                             .arg(ledgerBackupPath(m_ledgerPath), action, reasonText(backup.reason)),
-                     MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+    warn(ConfirmDeletion,
+         u"元に戻せるように台帳ファイルの控え（%1）を作ろうとしましたが、"
+         "作れなかったため%2をやめました。台帳ファイルは元のままです。\n\n理由: %3"_s
+                 .arg(ledgerBackupPath(m_ledgerPath), action, reasonText(backup.reason)));
     return false;
 }
 
@@ -458,14 +457,13 @@ void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &s
             ? u"台帳ファイルにはほかの名前（ハードリンク）があり、書き換えるとそれらと別々の"
               "ファイルになってしまいます。"_s
             : u"台帳ファイルを書き換えられませんでした。"_s;
-    MessageBox::show(this, ConfirmDeletion,
-                     u"%1そのため%2できませんでした。"
-                     "台帳ファイルは元のままで、一覧はファイルの内容を表示しています。\n\n"
-                     "ファイル: %3\n理由: %4"_s.arg(why, action, status.path,
-                                                   status.failure == LedgerStatus::Failure::HardLinked
-                                                           ? u"名前が %1 個あります"_s.arg(status.reason)
-                                                           : reasonText(status.reason)),
-                     MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+    warn(ConfirmDeletion,
+         u"%1そのため%2できませんでした。"
+         "台帳ファイルは元のままで、一覧はファイルの内容を表示しています。\n\n"
+         "ファイル: %3\n理由: %4"_s.arg(why, action, status.path,
+                                       status.failure == LedgerStatus::Failure::HardLinked
+                                               ? u"名前が %1 個あります"_s.arg(status.reason)
+                                               : reasonText(status.reason)));
 }
 
 void MainWindow::InitDepositList()
@@ -582,11 +580,10 @@ void MainWindow::ShowElapsedDays()
 void MainWindow::reportUnreadLedger()
 {
     if (!m_loadStatus.ok()) {
-        MessageBox::show(this, u"台帳ファイルを読めません"_s,
-                         u"台帳ファイルを開けなかったため、これまでの入金を表示できません。\n"
-                         "ファイルには手を加えていません。\n\nファイル: %1\n理由: %2"_s
-                                 .arg(m_loadStatus.path, reasonText(m_loadStatus.reason)),
-                         MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+        warn(u"台帳ファイルを読めません"_s,
+             u"台帳ファイルを開けなかったため、これまでの入金を表示できません。\n"
+             "ファイルには手を加えていません。\n\nファイル: %1\n理由: %2"_s
+                     .arg(m_loadStatus.path, reasonText(m_loadStatus.reason)));
         return;
     }
     if (m_unread.isEmpty())
@@ -607,9 +604,8 @@ void MainWindow::reportUnreadLedger()
                           .arg(LedgerTotals::MaxEntries)
                 : what + u"\n%1 件を超える分も読み込んでいません。"_s.arg(LedgerTotals::MaxEntries);
     }
-    MessageBox::show(this, u"台帳ファイルの一部を読めません"_s,
-                     u"%1\n読み取れた %2 件の入金を表示しています。"
-                     "読み込まなかった行はファイルにそのまま残してあります。\n\nファイル: %3"_s
-                             .arg(what, QString::number(DataRowCount()), m_ledgerPath),
-                     MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+    warn(u"台帳ファイルの一部を読めません"_s,
+         u"%1\n読み取れた %2 件の入金を表示しています。"
+         "読み込まなかった行はファイルにそのまま残してあります。\n\nファイル: %3"_s
+                 .arg(what, QString::number(DataRowCount()), m_ledgerPath));
 }

@@ -98,6 +98,7 @@ private:
     void ShowElapsedDays();
 
     void reportUnreadLedger();
+    void warn(const QString &title, const QString &text);
     bool backUpBefore(const QString &action);
     void reportFailedChange(const QString &action, const LedgerStatus &status);
 

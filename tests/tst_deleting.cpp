@@ -44,7 +44,8 @@ private:
     {
         return startMainWindow(m_clock, f.path());
     }
-    void copyHelpFilesInto(const QString &dir);
+    // A window on a one-deposit ledger, in a current directory that holds the help files.
+    std::unique_ptr<MainWindow> startWithHelpFiles(const LedgerFixture &f);
 
     ManualClock m_clock { QDateTime(QDate(2026, 12, 6), QTime(19, 4, 5)) };
     QString m_previousDir;
@@ -85,10 +86,16 @@ void tst_Deleting::cleanup()
     QCOMPARE(MessageBox::pendingAnswers(), 0);
 }
 
-void tst_Deleting::copyHelpFilesInto(const QString &dir)
+std::unique_ptr<MainWindow> tst_Deleting::startWithHelpFiles(const LedgerFixture &f)
 {
-    for (const QString &name : { u"QoruHelp.chm"_s, u"LunvexHelp.chm"_s })
-        QVERIFY(QFile::copy(QStringLiteral(PORUNKA_HELP_DIR "/") + name, dir + u'/' + name));
+    f.write(A);
+    for (const QString &name : { u"QoruHelp.chm"_s, u"LunvexHelp.chm"_s }) {
+        if (!QFile::copy(QStringLiteral(PORUNKA_HELP_DIR "/") + name, f.dir() + u'/' + name))
+            qFatal("cannot copy %s", qPrintable(name));
+    }
+    if (!QDir::setCurrent(f.dir()))
+        qFatal("cannot enter %s", qPrintable(f.dir()));
+    return start(f);
 }
 
 void tst_Deleting::deleteARow_data()
@@ -290,10 +297,7 @@ void tst_Deleting::clearingAnEmptyListAsksNothing()
 void tst_Deleting::helpButtonOpensTheProgramsHelp()
 {
     LedgerFixture f;
-    f.write(A);
-    copyHelpFilesInto(f.dir());
-    QVERIFY(QDir::setCurrent(f.dir()));
-    auto w = start(f);
+    auto w = startWithHelpFiles(f);
     QTest::mouseClick(control(*w, u"cmdHelp"_s), Qt::LeftButton);
     QTest::mouseClick(control(*w, u"cmdHelp"_s), Qt::LeftButton);
     const QList<QWidget *> windows = w->helpViewer()->windows();
@@ -306,10 +310,7 @@ void tst_Deleting::helpButtonOpensTheProgramsHelp()
 void tst_Deleting::introductionThenTheLargerEditionsHelp()
 {
     LedgerFixture f;
-    f.write(A);
-    copyHelpFilesInto(f.dir());
-    QVERIFY(QDir::setCurrent(f.dir()));
-    auto w = start(f);
+    auto w = startWithHelpFiles(f);
     MessageBox::answerNext(MessageBox::Answer::Ok);
     QTest::mouseClick(control(*w, u"cmdsyoukai"_s), Qt::LeftButton);
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
@@ -335,10 +336,7 @@ void tst_Deleting::introductionThenTheLargerEditionsHelp()
 void tst_Deleting::exitClosesHelpWindowsAndEnds()
 {
     LedgerFixture f;
-    f.write(A);
-    copyHelpFilesInto(f.dir());
-    QVERIFY(QDir::setCurrent(f.dir()));
-    auto w = start(f);
+    auto w = startWithHelpFiles(f);
     MessageBox::answerNext(MessageBox::Answer::Ok);
     QTest::mouseClick(control(*w, u"cmdsyoukai"_s), Qt::LeftButton);
     QTest::mouseClick(control(*w, u"cmdHelp"_s), Qt::LeftButton);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+// Names the broken promise, then stops the fuzzer with a finding.
+inline void require(bool condition, const char *promise)
+{
+    if (!condition) {
+        std::fprintf(stderr, "broken: %s\n", promise);
+        std::abort();
+    }
+}
+#define REQUIRE(condition) require(condition, #condition)
