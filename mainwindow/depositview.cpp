@@ -3,6 +3,7 @@
 #include "units.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -110,6 +111,16 @@ void DepositView::setModel(QAbstractItemModel *model)
     QTableView::setModel(model);
     for (int column = 0; column < int(std::size(ColumnTwips)); ++column)
         setColumnWidth(column, twipsToPixels(ColumnTwips[column]));
+}
+
+void DepositView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier
+        && currentIndex().isValid()) {
+        emit deleteKeyPressed();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void DepositView::showRowAtTop(int row)

@@ -19,4 +19,11 @@ public:
 
     // Makes `row` the current row and scrolls it to the top, as far as the list scrolls.
     void showRowAtTop(int row);
+
+signals:
+    // The Delete key on a data row: the keyboard's way to what a double-click does.
+    void deleteKeyPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };

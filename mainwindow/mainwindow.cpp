@@ -202,10 +202,8 @@ void MainWindow::createControls()
     Image1->setGeometry(twipRect(8250, 5600, 915, 945));
     Image1->setPixmap(Pictures::render(u":/assets/panel.svg"_s, QSize(61, 63)));
 
-    // Only these take the keyboard focus, in this order.
-    QWidget *const tabOrder[] = { txtKozeni_Inp, cmdKozeniHozon, cmdKozeniClr, cmdHelp,
-                                  cmdsyoukai,    cmdEnd,         msgKozeni };
-    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+    const QList<QWidget *> tabOrder = focusableControls();
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     msgKozeni->setFocusPolicy(Qt::StrongFocus);
 
@@ -216,6 +214,33 @@ void MainWindow::createControls()
     connect(cmdEnd, &QToolButton::clicked, this, &MainWindow::cmdEnd_Click);
     // Only a double-click on a row: the header row never deletes anything.
     connect(msgKozeni, &QTableView::doubleClicked, this, &MainWindow::msgKozeni_DblClick);
+    connect(msgKozeni, &DepositView::deleteKeyPressed, this, &MainWindow::msgKozeni_KeyDown);
+    describeForAssistiveTools();
+}
+
+QList<QWidget *> MainWindow::focusableControls() const
+{
+    // Only these take the keyboard focus, in this order.
+    return { txtKozeni_Inp, cmdKozeniHozon, cmdKozeniClr, cmdHelp, cmdsyoukai, cmdEnd, msgKozeni };
+}
+
+void MainWindow::describeForAssistiveTools()
+{
+    // Buttons speak their captions by default; the box and the list have no caption of their
+    // own. Each control's tooltip is its description. Labels keep speaking their own texts.
+    txtKozeni_Inp->setAccessibleName(u"入金"_s);
+    msgKozeni->setAccessibleName(u"入金一覧"_s);
+    for (QWidget *control : focusableControls())
+        control->setAccessibleDescription(control->toolTip());
+    // Each figure is labelled by its caption, so that a screen reader says both.
+    const std::pair<QLabel *, QLabel *> figures[] = {
+        { Label1[5], lblKozeni_cnt }, { Label1[4], lblKozeni_zen }, { Label1[1], lblKozeni_Max },
+        { Label1[2], lblKozeni_Min }, { Label1[3], lblKozeni_Avg },
+    };
+    for (const auto &[caption, value] : figures) {
+        caption->setBuddy(value);
+        value->setAccessibleDescription(caption->text());
+    }
 }
 
 void MainWindow::start()
@@ -320,6 +345,11 @@ void MainWindow::cmdKozeniClr_Click()
 }
 
 void MainWindow::msgKozeni_DblClick()
+{
+    DeleteCurrentEntry();
+}
+
+void MainWindow::msgKozeni_KeyDown()
 {
     DeleteCurrentEntry();
 }

@@ -70,11 +70,14 @@ private:
 
 
     void createControls();
+    void describeForAssistiveTools();
+    QList<QWidget *> focusableControls() const;
     void fraMain_Load();
     void cmdKozeniHozon_Click();
     void txtKozeni_Inp_KeyPress(int key);
     void cmdKozeniClr_Click();
     void msgKozeni_DblClick();
+    void msgKozeni_KeyDown();
     void cmdHelp_Click();
     void cmdsyoukai_Click();
     void cmdEnd_Click();

@@ -24,6 +24,7 @@ private slots:
 
     void deleteARow_data();
     void deleteARow();
+    void theDeleteKeyDeletesLikeADoubleClick();
     void theLastRowIsOnlyClearedNeverDeleted();
     void doubleClicksWithoutADataRowDoNothing();
     void rewriteWritesTheDisplayedAmount();
@@ -162,6 +163,22 @@ void tst_Deleting::deleteARow()
     QCOMPARE(elapsedLineText(*w), u"前回の清算から|1日|経過しました"_s);
     // A deletion keeps the ledger as it was beside it; a cancelled one touches nothing.
     QCOMPARE(bytesOf(ledgerBackupPath(f.path())), ok ? A + B + C : QByteArray("<missing>"));
+}
+
+void tst_Deleting::theDeleteKeyDeletesLikeADoubleClick()
+{
+    LedgerFixture f;
+    f.write(A + B + C);
+    auto w = start(f);
+    auto *list = control<QTableView>(*w, u"msgKozeni"_s);
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(1, 1));
+    MessageBox::answerNext(MessageBox::Answer::Ok);
+    QTest::keyClick(list, Qt::Key_Delete);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, u"2 2026年11月28日 12:30:00 ¥120 のデータを削除してもいいですか？\r\n"_s);
+    QCOMPARE(f.bytes(), A + C);
 }
 
 void tst_Deleting::theLastRowIsOnlyClearedNeverDeleted()

@@ -9,6 +9,7 @@
 #include "translations.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QDir>
 #include <QScreen>
 #include <QInputMethodEvent>
@@ -50,6 +51,7 @@ private slots:
     void colours();
     void tabOrderVisitsTheControlsInTurn();
     void qtsOwnTextsAreJapanese();
+    void assistiveToolsReadTheWindow();
 
     void emptyLedgerWelcomesThenTakesInput();
     void ledgerWithDepositsStartsWithoutWelcome();
@@ -321,6 +323,49 @@ void tst_MainWindow::qtsOwnTextsAreJapanese()
     QMessageBox box;
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"キャンセル"_s);
+}
+
+void tst_MainWindow::assistiveToolsReadTheWindow()
+{
+    LedgerFixture f;
+    f.write(ledgerOf({ { "2026年11月20日", "50" }, { "2026年12月05日", "80" } }));
+    auto w = start(f);
+    const auto iface = [&](const QString &name) {
+        return QAccessible::queryAccessibleInterface(control(*w, name));
+    };
+    const auto text = [&](const QString &name, QAccessible::Text kind) {
+        QAccessibleInterface *i = iface(name);
+        return i ? i->text(kind) : u"<none>"_s;
+    };
+    // Every control that takes the focus has a Japanese name and its tooltip as description.
+    QCOMPARE(text(u"cmdKozeniHozon"_s, QAccessible::Name), u"入金"_s);
+    QCOMPARE(text(u"cmdKozeniHozon"_s, QAccessible::Description), u"あまった小銭を貯金します"_s);
+    QCOMPARE(text(u"cmdEnd"_s, QAccessible::Name), u"終了"_s);
+    QCOMPARE(text(u"txtKozeni_Inp"_s, QAccessible::Name), u"入金"_s);
+    QCOMPARE(text(u"txtKozeni_Inp"_s, QAccessible::Description),
+             u"金額を入力してＥｎｔｅｒキーを押すか、入金ボタンを押してください"_s);
+    QCOMPARE(text(u"msgKozeni"_s, QAccessible::Name), u"入金一覧"_s);
+    QCOMPARE(text(u"msgKozeni"_s, QAccessible::Description),
+             u"ダブルクリックで選択した行を削除できます"_s);
+
+    // Labels speak their own texts; each figure is labelled by its caption.
+    QCOMPARE(text(u"lblKozeni_zen"_s, QAccessible::Name), u"¥130"_s);
+    QCOMPARE(text(u"lblKozeni_zen"_s, QAccessible::Description), u"合計"_s);
+    QCOMPARE(text(u"lblCmnt2(1)"_s, QAccessible::Name), u"経過しました"_s);
+    QCOMPARE(text(u"lblKozeni_Keika"_s, QAccessible::Name), u"1日"_s);
+    bool labelled = false;
+    // (the relation names what the other object is to this one: its label)
+    for (const auto &[other, relation] : iface(u"lblKozeni_zen"_s)->relations(QAccessible::Label))
+        labelled = labelled || (other->object() == control(*w, u"Label1(4)"_s));
+    QVERIFY(labelled);
+
+    // The list's cells.
+    QAccessibleTableInterface *table = iface(u"msgKozeni"_s)->tableInterface();
+    QVERIFY(table);
+    QCOMPARE(table->rowCount(), 2);
+    QAccessibleInterface *cell = table->cellAt(1, 4);
+    QVERIFY(cell);
+    QCOMPARE(cell->text(QAccessible::Name), u"¥130"_s);
 }
 
 void tst_MainWindow::emptyLedgerWelcomesThenTakesInput()
