@@ -59,9 +59,14 @@ QString ChmFile::readerPath()
 {
     if (!configuredReader().isEmpty())
         return configuredReader();
-    const QString beside = QCoreApplication::applicationDirPath() + u"/porunka-chmreader"_s;
-    if (QFileInfo(beside).isExecutable())
-        return beside;
+    // Beside the program in a build tree, under ../libexec in an installed tree wherever it was
+    // moved, then where it was installed to.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    for (const QString &candidate : { programDir + u"/porunka-chmreader"_s,
+                                      programDir + u"/../libexec/porunka/porunka-chmreader"_s }) {
+        if (QFileInfo(candidate).isExecutable())
+            return candidate;
+    }
     return QStringLiteral(PORUNKA_LIBEXEC_DIR "/porunka-chmreader");
 }
 
