@@ -43,6 +43,7 @@ private slots:
     void layout_data();
     void layout();
     void drawnAsLaidOut();
+    void picturesAreSharpAtTheScreensDensity();
     void textsAndTooltips_data();
     void textsAndTooltips();
     void fonts_data();
@@ -174,6 +175,22 @@ void tst_MainWindow::drawnAsLaidOut()
     QVERIFY(current == list->palette().color(QPalette::Active, QPalette::Highlight)
             || current == list->palette().color(QPalette::Inactive, QPalette::Highlight));
     QCOMPARE(at(viewport.x() + 5, viewport.y() + 8), w->palette().color(QPalette::Button));
+}
+
+void tst_MainWindow::picturesAreSharpAtTheScreensDensity()
+{
+    // Run again under QT_SCALE_FACTOR=2 by CTest: drawn for the density, not blown up.
+    const qreal density = qApp->devicePixelRatio();
+    qInfo("density %g", density);
+    MainWindow w(m_clock, u"unused"_s);
+    for (const auto &[name, size] : { std::pair { u"Image2"_s, QSize(302, 69) },
+                                      std::pair { u"Image1"_s, QSize(61, 63) } }) {
+        const QPixmap picture = control<QLabel>(w, name)->pixmap();
+        QCOMPARE(picture.devicePixelRatio(), density);
+        QCOMPARE(picture.size(), size * density);
+    }
+    const QIcon icon = control<QToolButton>(w, u"cmdHelp"_s)->icon();
+    QCOMPARE(icon.pixmap(QSize(32, 32), density).size(), QSize(32, 32) * density);
 }
 
 void tst_MainWindow::textsAndTooltips_data()
