@@ -47,7 +47,7 @@ struct UnreadLines
 // The outcome of an operation on the file: what failed, on which file, and the system's reason.
 struct LedgerStatus
 {
-    enum class Failure { None, Open, Read, Create, Write, Flush, Commit, Encode, HardLinked };
+    enum class Failure { None, Open, Read, Write, Flush, Commit, Encode, HardLinked };
 
     Failure failure = Failure::None;
     QString path;

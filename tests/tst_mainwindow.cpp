@@ -44,8 +44,6 @@ private slots:
     void layout();
     void drawnAsLaidOut();
     void picturesAreSharpAtTheScreensDensity();
-    void textsAndTooltips_data();
-    void textsAndTooltips();
     void fonts_data();
     void fonts();
     void colours_data();
@@ -191,47 +189,6 @@ void tst_MainWindow::picturesAreSharpAtTheScreensDensity()
     }
     const QIcon icon = control<QToolButton>(w, u"cmdHelp"_s)->icon();
     QCOMPARE(icon.pixmap(QSize(32, 32), density).size(), QSize(32, 32) * density);
-}
-
-void tst_MainWindow::textsAndTooltips_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("tooltip");
-
-    const QString help = u"ヘルプファイルを開きます"_s;
-    QTest::newRow("deposit") << u"cmdKozeniHozon"_s << u"入金"_s << u"あまった小銭を貯金します"_s;
-    QTest::newRow("clear") << u"cmdKozeniClr"_s << u"クリア"_s << u"これまでのデータを削除します"_s;
-    QTest::newRow("help") << u"cmdHelp"_s << u"ヘルプ"_s << help;
-    QTest::newRow("introduction: the same tooltip") << u"cmdsyoukai"_s << u"プロ"_s << help;
-    QTest::newRow("exit") << u"cmdEnd"_s << u"終了"_s << u"プログラムを終了します"_s;
-    QTest::newRow("amount box") << u"txtKozeni_Inp"_s << QString()
-                                << u"金額を入力してＥｎｔｅｒキーを押すか、入金ボタンを押してください"_s;
-    QTest::newRow("list") << u"msgKozeni"_s << QString() << u"ダブルクリックで選択した行を削除できます"_s;
-    QTest::newRow("amount caption") << u"Label1(0)"_s << u"入金"_s << QString();
-    QTest::newRow("yen") << u"Label2"_s << u"円"_s << QString();
-    QTest::newRow("count caption") << u"Label1(5)"_s << u"回数"_s << QString();
-    QTest::newRow("total caption") << u"Label1(4)"_s << u"合計"_s << QString();
-    QTest::newRow("largest caption") << u"Label1(1)"_s << u"最高"_s << QString();
-    QTest::newRow("smallest caption") << u"Label1(2)"_s << u"最低"_s << QString();
-    QTest::newRow("average caption") << u"Label1(3)"_s << u"平均"_s << QString();
-    QTest::newRow("since the last") << u"lblCmnt2(0)"_s << u"前回の清算から"_s << QString();
-}
-
-void tst_MainWindow::textsAndTooltips()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QString, tooltip);
-    MainWindow w(m_clock, u"unused"_s);
-    QWidget *widget = control(w, name);
-    if (auto *button = qobject_cast<QToolButton *>(widget))
-        QCOMPARE(button->text(), text);
-    else if (auto *label = qobject_cast<QLabel *>(widget))
-        QCOMPARE(label->text(), text);
-    else if (auto *edit = qobject_cast<QLineEdit *>(widget))
-        QCOMPARE(edit->text(), text);
-    QCOMPARE(widget->toolTip(), tooltip);
 }
 
 void tst_MainWindow::fonts_data()
