@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/mount.h>
@@ -38,6 +39,22 @@ struct ToolResult
     QString output;
 };
 
+// The ledger tool where nobody can run it: the build tree may lie in a directory only its owner
+// can enter.
+QString toolForNobody()
+{
+    static QTemporaryDir dir;
+    static const QString copy = [] {
+        const QString path = dir.filePath(u"ledgertool"_s);
+        if (!QFile::copy(QStringLiteral(PORUNKA_LEDGERTOOL), path)
+            || ::chmod(QFile::encodeName(dir.path()).constData(), 0755) != 0
+            || ::chmod(QFile::encodeName(path).constData(), 0755) != 0)
+            qFatal("cannot copy the ledger tool");
+        return path;
+    }();
+    return copy;
+}
+
 // Runs the ledger tool; `unprivileged` drops to nobody first when the tests run as root.
 ToolResult runTool(const QStringList &args, bool unprivileged)
 {
@@ -45,7 +62,7 @@ ToolResult runTool(const QStringList &args, bool unprivileged)
     if (unprivileged && ::geteuid() == 0) {
         tool.setProgram(u"setpriv"_s);
         tool.setArguments(QStringList { u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
-                                        QStringLiteral(PORUNKA_LEDGERTOOL) }
+                                        toolForNobody() }
                           + args);
     } else {
         tool.setProgram(QStringLiteral(PORUNKA_LEDGERTOOL));
