@@ -1,5 +1,4 @@
 #include "clock.h"
-#include "fonts.h"
 #include "mainwindow.h"
 #include "translations.h"
 
@@ -8,8 +7,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    installJapaneseQtTranslations(app);
-    Fonts::installSubstitutes();
+    setUpJapaneseApplication(app);
 
     const SystemClock clock;
     MainWindow fraMain(clock);

@@ -4,7 +4,7 @@
 // system; the difference is the time spent waiting for the disk to make the write durable.
 // Prints one line per operation and size: median milliseconds of 11 runs.
 #include "clock.h"
-#include "fonts.h"
+#include "translations.h"
 #include "ledgergen.h"
 #include "ledgertotals.h"
 #include "mainwindow.h"
@@ -78,7 +78,7 @@ void report(const char *what, int entries, double disk, double memory)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    Fonts::installSubstitutes();
+    setUpJapaneseApplication(app);
     QTemporaryDir diskDir(QDir::currentPath() + u"/bench-XXXXXX"_s);
     QTemporaryDir memoryDir(u"/dev/shm/porunka-bench-XXXXXX"_s);
     if (!diskDir.isValid() || !memoryDir.isValid())

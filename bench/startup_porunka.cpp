@@ -3,7 +3,6 @@
 // elapsed-days line set (a welcome window, when the ledger is empty, is closed then too).
 // Prints the peak resident memory in KiB on standard error.
 #include "clock.h"
-#include "fonts.h"
 #include "mainwindow.h"
 #include "translations.h"
 
@@ -42,8 +41,7 @@ private:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    installJapaneseQtTranslations(app);
-    Fonts::installSubstitutes();
+    setUpJapaneseApplication(app);
     const SystemClock clock;
     MainWindow fraMain(clock);
     QuitAfterFirstPaint watcher;

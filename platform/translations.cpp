@@ -1,5 +1,7 @@
 #include "translations.h"
 
+#include "fonts.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -14,4 +16,10 @@ void installJapaneseQtTranslations(QCoreApplication &app)
         QCoreApplication::installTranslator(translator);
     else
         delete translator;
+}
+
+void setUpJapaneseApplication(QCoreApplication &app)
+{
+    installJapaneseQtTranslations(app);
+    Fonts::installSubstitutes();
 }

@@ -6,3 +6,8 @@ class QCoreApplication;
 // machine's locale: the program speaks Japanese only. Missing translation files leave them in
 // English; nothing else depends on them.
 void installJapaneseQtTranslations(QCoreApplication &app);
+
+// What the program sets up before its first window, so that everything that starts it (the
+// program, its benchmarks, its tests) starts it alike: Qt's Japanese texts and the substitutes
+// for the two Gothic faces.
+void setUpJapaneseApplication(QCoreApplication &app);

@@ -1,5 +1,4 @@
 #include "chmfile.h"
-#include "fonts.h"
 #include "helpviewer.h"
 #include "messagebox.h"
 #include "translations.h"
@@ -68,8 +67,7 @@ QByteArray bytesOf(const QString &path)
 
 void tst_Deleting::initTestCase()
 {
-    installJapaneseQtTranslations(*qApp);
-    Fonts::installSubstitutes();
+    setUpJapaneseApplication(*qApp);
     ChmFile::setReaderPath(QStringLiteral(PORUNKA_CHM_READER));
     // A box nobody expected is answered with Cancel and shows up in takeShown().
     MessageBox::answerUnexpected(MessageBox::Answer::Cancel);

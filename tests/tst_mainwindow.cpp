@@ -1,5 +1,4 @@
 #include "depositmodel.h"
-#include "fonts.h"
 #include "guitest.h"
 #include "windowprobe.h"
 #include "ledgerfixture.h"
@@ -78,8 +77,7 @@ private:
 
 void tst_MainWindow::initTestCase()
 {
-    installJapaneseQtTranslations(*qApp);
-    Fonts::installSubstitutes();
+    setUpJapaneseApplication(*qApp);
 }
 
 void tst_MainWindow::init()
