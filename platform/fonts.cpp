@@ -1,5 +1,8 @@
 #include "fonts.h"
 
+#include <algorithm>
+
+#include <QFontDatabase>
 #include <QStringList>
 
 using namespace Qt::Literals::StringLiterals;
@@ -20,12 +23,29 @@ void installSubstitutes()
 {
     // IPA's faces share the metrics of the two designed-for faces; the rest are ordinary
     // Japanese Gothic faces a desktop may have instead.
-    const QStringList proportionalSubstitutes = { u"IPAPGothic"_s, u"VL PGothic"_s,
-                                                  u"TakaoPGothic"_s, u"Noto Sans CJK JP"_s };
-    const QStringList fixedSubstitutes = { u"IPAGothic"_s, u"VL Gothic"_s, u"TakaoGothic"_s,
-                                           u"Noto Sans Mono CJK JP"_s };
+    const QStringList proportionalSubstitutes = { u"MS PGothic"_s, u"IPAPGothic"_s,
+                                                  u"VL PGothic"_s, u"TakaoPGothic"_s,
+                                                  u"Noto Sans CJK JP"_s };
+    const QStringList fixedSubstitutes = { u"MS Gothic"_s, u"IPAGothic"_s, u"VL Gothic"_s,
+                                           u"TakaoGothic"_s, u"Noto Sans Mono CJK JP"_s };
     QFont::insertSubstitutions(proportionalFamily(), proportionalSubstitutes);
     QFont::insertSubstitutions(fixedFamily(), fixedSubstitutes);
+}
+
+QString installedFamily(const QString &designed)
+{
+    QStringList candidates = QFont::substitutes(designed);
+    candidates.prepend(designed);
+    const QStringList installed = QFontDatabase::families();
+    for (const QString &candidate : std::as_const(candidates)) {
+        // Qt keeps substitutes in lower case.
+        const auto found = std::find_if(installed.begin(), installed.end(), [&](const QString &f) {
+            return f.compare(candidate, Qt::CaseInsensitive) == 0;
+        });
+        if (found != installed.end())
+            return *found;
+    }
+    return designed;
 }
 
 namespace {
@@ -37,19 +57,26 @@ QFont make(const QString &family, qreal points, QFont::StyleHint hint)
     font.setWeight(QFont::Normal);
     font.setItalic(false);
     font.setStyleHint(hint);
+    // The Japanese faces carry their own TrueType instructions: crisp at the windows' small
+    // sizes, and without the auto-hinter's analysis of every CJK glyph at start-up.
+    font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 
 } // namespace
 
+// The face is looked up once: a family that is not installed sends every font request
+// through fontconfig's fallback sort, which was a fifth of the start-up.
 QFont proportional(qreal points)
 {
-    return make(proportionalFamily(), points, QFont::SansSerif);
+    static const QString family = installedFamily(proportionalFamily());
+    return make(family, points, QFont::SansSerif);
 }
 
 QFont fixed(qreal points)
 {
-    return make(fixedFamily(), points, QFont::Monospace);
+    static const QString family = installedFamily(fixedFamily());
+    return make(family, points, QFont::Monospace);
 }
 
 } // namespace Fonts

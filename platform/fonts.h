@@ -12,9 +12,15 @@ QString proportionalFamily();
 // "ＭＳ ゴシック", fixed pitch.
 QString fixedFamily();
 
-// Registers the substitutes: the IPA Gothic faces first, then other Japanese Gothic faces.
+// Registers the substitutes: the designed-for face under its Latin name, the IPA Gothic faces,
+// then other Japanese Gothic faces.
 void installSubstitutes();
 
+// The first of `designed` and its substitutes that is installed, as the font database names
+// it; `designed` itself when none is, for fontconfig to choose.
+QString installedFamily(const QString &designed);
+
+// In the installed face standing in for the designed one (looked up once per process).
 QFont proportional(qreal points);
 QFont fixed(qreal points);
 

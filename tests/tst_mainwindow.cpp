@@ -1,4 +1,5 @@
 #include "depositmodel.h"
+#include "fonts.h"
 #include "guitest.h"
 #include "windowprobe.h"
 #include "ledgerfixture.h"
@@ -45,6 +46,8 @@ private slots:
     void picturesAreSharpAtTheScreensDensity();
     void fonts_data();
     void fonts();
+    void installedFamily_data();
+    void installedFamily();
     void colours_data();
     void colours();
     void tabOrderVisitsTheControlsInTurn();
@@ -218,13 +221,42 @@ void tst_MainWindow::fonts()
     MainWindow w(m_clock, u"unused"_s);
     QWidget *widget = name == u"fraMain" ? &w : control(w, name);
     const QFont font = widget->font();
-    QCOMPARE(font.family(), family);
     QCOMPARE(font.pointSizeF(), points);
     QCOMPARE(font.weight(), QFont::Normal);
     QVERIFY(!font.italic());
-    // The designed-for faces are not on Linux: the metric-compatible IPA faces stand in.
-    const QString resolved = QFontInfo(font).family();
-    QCOMPARE(resolved, family == u"ＭＳ ゴシック" ? u"IPAGothic"_s : u"IPAPGothic"_s);
+    // The designed-for faces are not on Linux: the metric-compatible IPA faces stand in, asked
+    // for by their own names.
+    const QString ipa = family == u"ＭＳ ゴシック" ? u"IPAGothic"_s : u"IPAPGothic"_s;
+    QCOMPARE(font.family(), ipa);
+    QCOMPARE(QFontInfo(font).family(), ipa);
+}
+
+void tst_MainWindow::installedFamily_data()
+{
+    QTest::addColumn<QString>("designed");
+    QTest::addColumn<QStringList>("substitutes");
+    QTest::addColumn<QString>("installed");
+
+    QTest::newRow("designed face installed") << u"IPAGothic"_s << QStringList() << u"IPAGothic"_s;
+    QTest::newRow("any letter case") << u"ipagothic"_s << QStringList() << u"IPAGothic"_s;
+    QTest::newRow("first installed substitute")
+            << u"porunka-none-1"_s << QStringList { u"porunka-none-2"_s, u"IPAPGothic"_s }
+            << u"IPAPGothic"_s;
+    QTest::newRow("nothing installed: the designed name for fontconfig")
+            << u"porunka-none-3"_s << QStringList { u"porunka-none-4"_s } << u"porunka-none-3"_s;
+    QTest::newRow("the program's proportional face")
+            << Fonts::proportionalFamily() << QStringList() << u"IPAPGothic"_s;
+    QTest::newRow("the program's fixed-pitch face")
+            << Fonts::fixedFamily() << QStringList() << u"IPAGothic"_s;
+}
+
+void tst_MainWindow::installedFamily()
+{
+    QFETCH(QString, designed);
+    QFETCH(QStringList, substitutes);
+    QFETCH(QString, installed);
+    QFont::insertSubstitutions(designed, substitutes);
+    QCOMPARE(Fonts::installedFamily(designed), installed);
 }
 
 void tst_MainWindow::colours_data()

@@ -45,7 +45,7 @@ void tst_WelcomeWindow::linesInScreenOrder()
     for (int i = 0; i < 8; ++i) {
         auto *label = w.findChild<QLabel *>(u"Label1(%1)"_s.arg(i));
         QVERIFY(label);
-        QCOMPARE(label->font().family(), u"ＭＳ Ｐゴシック"_s);
+        QCOMPARE(label->font().family(), u"IPAPGothic"_s);
         QCOMPARE(label->font().pointSizeF(), 11.25);
         labels.append(label);
     }
