@@ -64,6 +64,8 @@ private slots:
     void utf8LedgersReadAndWriteAsUtf8();
     void byteOrderMarkInsideAFieldIsKept();
     void readingInSmallPiecesReadsTheSame();
+    void ownLinesReadAsAnyOtherLine_data();
+    void ownLinesReadAsAnyOtherLine();
     void textsInTheOtherCharacterSetAreKeptNotGarbled_data();
     void textsInTheOtherCharacterSetAreKeptNotGarbled();
     void entriesRunningAcrossReadPiecesAreRead();
@@ -531,6 +533,62 @@ void tst_LedgerFile::readingInSmallPiecesReadsTheSame()
         const LedgerLoad pieces = ReadLedgerBytes(bytes, piece);
         QCOMPARE(pieces.entries, whole.entries);
         QCOMPARE(pieces.unread, whole.unread);
+    }
+}
+
+void tst_LedgerFile::ownLinesReadAsAnyOtherLine_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("own");
+
+    const QByteArray date = "\"" + DateBytes2010 + "\",\"19:04:05\",";
+    QTest::newRow("whole yen") << QByteArray() << date + "120\r\n";
+    QTest::newRow("zero") << QByteArray() << date + "0\r\n";
+    QTest::newRow("leading zeros") << QByteArray() << date + "000120\r\n";
+    QTest::newRow("twelve digits") << QByteArray() << date + "999999999999\r\n";
+    QTest::newRow("thirteen digits") << QByteArray() << date + "1000000000000\r\n";
+    QTest::newRow("fifteen digits, beyond the money range")
+            << QByteArray() << date + "999999999999999\r\n";
+    QTest::newRow("LF") << QByteArray() << date + "120\n";
+    QTest::newRow("lone CR") << QByteArray() << date + "120\r" + date + "5\r\n";
+    QTest::newRow("no line end at the end") << QByteArray() << date + "120";
+    QTest::newRow("next entry on the same line") << QByteArray() << date + "120," + date + "5\r\n";
+    QTest::newRow("fraction") << QByteArray() << date + "12.5\r\n";
+    QTest::newRow("sign") << QByteArray() << date + "-30\r\n";
+    QTest::newRow("space before the line end") << QByteArray() << date + "120 \r\n";
+    QTest::newRow("no digits") << QByteArray() << date + "\r\n5\r\n";
+    QTest::newRow("letters where the time's digits go")
+            << QByteArray() << "\"" + DateBytes2010 + "\",\"19:0a:05\",120\r\n";
+    QTest::newRow("zero date") << QByteArray()
+                               << QByteArray("\"0000\x94\x4E" "00\x8C\x8E" "00\x93\xFA\",\"00:00:00\",1\r\n");
+    QTest::newRow("after a UTF-8 line")
+            << QByteArray("\"2010年03月07日\",\"19:04:05\",1\r\n") << date + "120\r\n";
+    QTest::newRow("before a UTF-8 line")
+            << QByteArray() << date + "120\r\n\"2010年03月07日\",\"19:04:05\",1\r\n";
+    QTest::newRow("after a UTF-8 byte-order mark")
+            << QByteArray("\xEF\xBB\xBF") << date + "120\r\n";
+    QTest::newRow("running total beyond the money range")
+            << date + "922337203685477\r\n" << date + "1\r\n" + date + "-1\r\n";
+}
+
+// The program's own lines take a short way through the reader; a space the short way does not
+// take sends the same line the general way, and both must read it alike.
+void tst_LedgerFile::ownLinesReadAsAnyOtherLine()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, own);
+    QByteArray general = own;
+    general.replace("\",\"", "\" ,\"");
+    QVERIFY(general != own);
+    const LedgerLoad a = ReadLedgerBytes(before + own);
+    const LedgerLoad b = ReadLedgerBytes(before + general);
+    QCOMPARE(a.entries, b.entries);
+    QCOMPARE(a.encoding, b.encoding);
+    QCOMPARE(a.unread.size(), b.unread.size());
+    for (qsizetype i = 0; i < a.unread.size(); ++i) {
+        QCOMPARE(a.unread[i].reason, b.unread[i].reason);
+        QCOMPARE(a.unread[i].line, b.unread[i].line);
+        QCOMPARE(a.unread[i].entriesBefore, b.unread[i].entriesBefore);
     }
 }
 
