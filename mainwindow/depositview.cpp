@@ -39,6 +39,10 @@ public:
         setDefaultAlignment(Qt::AlignCenter);
     }
 
+    // The row is fixed in height and its sections in width; measuring every caption in bold,
+    // as QHeaderView does, would load a bold face only for that.
+    QSize sizeHint() const override { return { length(), minimumHeight() }; }
+
 protected:
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override
     {

@@ -2,7 +2,7 @@
 
 #include "fonts.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -18,8 +18,11 @@ void installJapaneseQtTranslations(QCoreApplication &app)
         delete translator;
 }
 
-void setUpJapaneseApplication(QCoreApplication &app)
+void setUpJapaneseApplication(QGuiApplication &app)
 {
     installJapaneseQtTranslations(app);
     Fonts::installSubstitutes();
+    // Message boxes, tooltips and the help viewer in the windows' Japanese face as well, not in
+    // a Latin face borrowing its Japanese glyphs from another.
+    QGuiApplication::setFont(Fonts::proportional(9));
 }

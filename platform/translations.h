@@ -1,6 +1,7 @@
 #pragma once
 
 class QCoreApplication;
+class QGuiApplication;
 
 // Qt's own texts (a text box's context menu, message box buttons) in Japanese, whatever the
 // machine's locale: the program speaks Japanese only. Missing translation files leave them in
@@ -9,5 +10,5 @@ void installJapaneseQtTranslations(QCoreApplication &app);
 
 // What the program sets up before its first window, so that everything that starts it (the
 // program, its benchmarks, its tests) starts it alike: Qt's Japanese texts and the substitutes
-// for the two Gothic faces.
-void setUpJapaneseApplication(QCoreApplication &app);
+// for the two Gothic faces, which are also the application's font.
+void setUpJapaneseApplication(QGuiApplication &app);
