@@ -36,7 +36,7 @@ void loadWithTotals(benchmark::State &state)
         for (qsizetype i = 0; i < count; ++i)
             benchmark::DoNotOptimize(totals.AddLoadedAmount(load.entries.amount(i)));
         benchmark::DoNotOptimize(totals.FinishLoad(
-                int(count), count == 0 ? QString() : load.entries.dateText(count - 1).toString()));
+                int(count), count == 0 ? QString() : load.entries.dateText(count - 1)));
     }
     state.SetBytesProcessed(state.iterations() * ledger.size);
     state.counters["entries"] = double(state.range(0));

@@ -137,9 +137,10 @@ class LedgerReader
 public:
     LedgerReader(LedgerLoad &load, qint64 fileSize) : m_load(load)
     {
-        // Generous: pages reserved but never written cost nothing.
+        // Generous: pages reserved but never written cost nothing. Texts go to the buffer only
+        // when they are not in the program's own form, which is rare: it grows as it needs.
         const qsizetype rows = std::min<qsizetype>(fileSize / 16 + 1, LedgerTotals::MaxEntries);
-        m_load.entries.reserve(rows, std::min<qsizetype>(fileSize, rows * 40));
+        m_load.entries.reserve(rows, 0);
     }
 
     // Reads what `data` holds; returns how many of its bytes are done with. Unless `atEof`, data
@@ -168,7 +169,7 @@ public:
                 keepUnread(LedgerReadError::TooManyEntries, start, startLine);
                 break;
             }
-            if (readOwnLine(texts))
+            if (readOwnLine())
                 continue;
             QByteArrayView fields[3];
             const Fields read = readFields(fields);
@@ -225,12 +226,10 @@ private:
     // line end, read straight into the entries: nearly every line of a real ledger is one.
     // Anything else, however slightly different, takes the general way, which reads these lines
     // to the same entry.
-    bool readOwnLine(QString &texts)
+    bool readOwnLine()
     {
-        // 9 stands for any digit.
-        static constexpr char Pattern[] = "\"9999" "\x94\x4E" "99" "\x8C\x8E" "99" "\x93\xFA"
-                                          "\",\"99:99:99\",";
-        constexpr qsizetype Fixed = sizeof(Pattern) - 1;
+        // "YYYY年MM月DD日","HH:MM:SS", with Y, M, D, H, M and S any digit.
+        constexpr qsizetype Fixed = 28;
         constexpr qsizetype MostDigits = 12; // as the plain decimal reader's own fast path
         if (m_decoder.decided() && m_decoder.encoding() != LedgerEncoding::Cp932)
             return false;
@@ -238,10 +237,21 @@ private:
         const qsizetype left = m_n - m_pos;
         if (left < Fixed + 2)
             return false;
-        for (qsizetype i = 0; i < Fixed; ++i) {
-            if (Pattern[i] == '9' ? !isAsciiDigit(p[i]) : p[i] != Pattern[i])
-                return false;
-        }
+        const auto bytes = [&](qsizetype at, const char *text, std::size_t n) {
+            return std::memcmp(p + at, text, n) == 0;
+        };
+        const auto digits = [&](qsizetype at, qsizetype n) {
+            for (qsizetype k = at; k < at + n; ++k) {
+                if (!isAsciiDigit(p[k]))
+                    return false;
+            }
+            return true;
+        };
+        if (p[0] != '"' || !bytes(5, Nen, 2) || !bytes(9, Tsuki, 2) || !bytes(13, "\x93\xFA\",\"", 5)
+            || p[20] != ':' || p[23] != ':' || !bytes(26, "\",", 2) || !digits(1, 4)
+            || !digits(7, 2) || !digits(11, 2) || !digits(18, 2) || !digits(21, 2)
+            || !digits(24, 2))
+            return false;
         qsizetype i = Fixed;
         qint64 yen = 0;
         for (; i < left && i - Fixed < MostDigits && isAsciiDigit(p[i]); ++i)
@@ -259,24 +269,17 @@ private:
         if (!newTotal)
             return false;
 
-        constexpr qsizetype DateLength = 11, TimeLength = 8;
-        const qsizetype start = texts.size();
-        texts.resize(start + DateLength + TimeLength);
-        QChar *out = texts.data() + start;
-        const auto copy = [&](qsizetype from, qsizetype count) {
-            for (qsizetype k = 0; k < count; ++k)
-                *out++ = QLatin1Char(p[from + k]);
+        const auto number = [&](qsizetype from, qsizetype count) {
+            int value = 0;
+            for (qsizetype k = from; k < from + count; ++k)
+                value = value * 10 + (p[k] - '0');
+            return value;
         };
-        copy(1, 4);
-        *out++ = u'年';
-        copy(7, 2);
-        *out++ = u'月';
-        copy(11, 2);
-        *out++ = u'日';
-        copy(18, TimeLength);
+        m_load.entries.append(StandardDateTime { number(1, 4), number(7, 2), number(11, 2),
+                                                 number(18, 2), number(21, 2), number(24, 2) },
+                              amount);
         m_decoder.setEncoding(LedgerEncoding::Cp932);
         m_total = *newTotal;
-        m_load.entries.appendDecoded(start, DateLength, amount);
         m_pos += i;
         ++m_line;
         return true;
@@ -515,6 +518,35 @@ LedgerStatus replaceFile(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
+// The line of an entry in the program's own form, in CP932, straight from its digits.
+static void appendStandardLine(QByteArray &out, const StandardDateTime &t, Money amount)
+{
+    const auto digits = [&](int value, int count) {
+        char text[4];
+        for (int i = count - 1; i >= 0; --i) {
+            text[i] = char('0' + value % 10);
+            value /= 10;
+        }
+        out.append(text, count);
+    };
+    out += '"';
+    digits(t.year, 4);
+    out += Nen;
+    digits(t.month, 2);
+    out += Tsuki;
+    digits(t.day, 2);
+    out += Hi;
+    out += "\",\"";
+    digits(t.hour, 2);
+    out += ':';
+    digits(t.minute, 2);
+    out += ':';
+    digits(t.second, 2);
+    out += "\",";
+    out += plainDecimalText(amount);
+    out += "\r\n";
+}
+
 QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount,
                       LedgerEncoding encoding)
 {
@@ -649,10 +681,16 @@ LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
     };
     for (qsizetype i = 0; i < entries.size(); ++i) {
         putKept(i);
+        if (encoding == LedgerEncoding::Cp932) {
+            if (const auto standard = entries.standardDateTime(i)) {
+                appendStandardLine(bytes, *standard, entries.amount(i));
+                continue;
+            }
+        }
         if (!appendLedgerLine(bytes, entries.dateText(i), entries.timeText(i), entries.amount(i),
                               encoding))
             return failed(LedgerStatus::Failure::Encode, path,
-                          entries.dateText(i).toString() + u' ' + entries.timeText(i).toString());
+                          entries.dateText(i) + u' ' + entries.timeText(i));
     }
     putKept(std::numeric_limits<qsizetype>::max());
     return replaceFile(path, bytes);

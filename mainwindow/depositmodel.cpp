@@ -22,9 +22,9 @@ QString DepositModel::text(int row, int column) const
     case Number:
         return QString::number(row + 1);
     case Date:
-        return m_entries.dateText(row).toString();
+        return m_entries.dateText(row);
     case Time:
-        return m_entries.timeText(row).toString();
+        return m_entries.timeText(row);
     case Amount:
         return currencyText(m_entries.amount(row));
     case RunningTotal:

@@ -514,7 +514,7 @@ void MainWindow::ReloadFromLedger()
         Q_ASSERT(added);
         runningTotals.append(m_totals.total());
     }
-    const QString lastDate = count > 0 ? load.entries.dateText(count - 1).toString() : QString();
+    const QString lastDate = count > 0 ? load.entries.dateText(count - 1) : QString();
     // The list always shows what the file holds, an empty file included.
     m_model->setRows(std::move(load.entries), std::move(runningTotals));
     if (count > 0)

@@ -51,6 +51,8 @@ private slots:
     void loadOfADirectoryIsReportedAndNothingCreated();
 
     void rewriteWritesEntriesInOrder();
+    void entriesKeepTheirTextsExactly_data();
+    void entriesKeepTheirTextsExactly();
     void rewriteWritesTheDisplayedAmount();
     void rewriteKeepsUnreadLinesWhereTheyWere();
     void rewriteKeepsPermissionsAndLeavesNoTemporaryFile();
@@ -287,6 +289,46 @@ void tst_LedgerFile::loadOfADirectoryIsReportedAndNothingCreated()
     QCOMPARE(load.status.failure, LedgerStatus::Failure::Open);
     QVERIFY(!load.created);
     QVERIFY(QFileInfo(f.path()).isDir());
+}
+
+void tst_LedgerFile::entriesKeepTheirTextsExactly_data()
+{
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<bool>("standard");
+
+    QTest::newRow("the program's own") << u"2010年03月07日"_s << u"19:04:05"_s << true;
+    QTest::newRow("all zeros") << u"0000年00月00日"_s << u"00:00:00"_s << true;
+    QTest::newRow("all nines") << u"9999年99月99日"_s << u"99:99:99"_s << true;
+    QTest::newRow("unpadded month") << u"2010年3月07日"_s << u"19:04:05"_s << false;
+    QTest::newRow("full-width digits") << u"２０１０年03月07日"_s << u"19:04:05"_s << false;
+    QTest::newRow("a space after the date") << u"2010年03月07日 "_s << u"19:04:05"_s << false;
+    QTest::newRow("time without seconds") << u"2010年03月07日"_s << u"19:04"_s << false;
+    QTest::newRow("time with dashes") << u"2010年03月07日"_s << u"19-04-05"_s << false;
+    QTest::newRow("slashes") << u"2010/03/07"_s << u"19:04:05"_s << false;
+    QTest::newRow("empty") << QString() << QString() << false;
+}
+
+// Texts in the program's own form are kept as digits and written from them; every text must
+// come back as it was, and be written as the general encoder writes it.
+void tst_LedgerFile::entriesKeepTheirTextsExactly()
+{
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    QFETCH(bool, standard);
+    const Money amount = Money::fromYen(120);
+    LedgerEntries entries;
+    entries.append(u"2010年01月01日"_s, u"00:00:01"_s, Money::fromYen(1));
+    entries.append(date, time, amount);
+    QCOMPARE(entries.dateText(1), date);
+    QCOMPARE(entries.timeText(1), time);
+    QCOMPARE(entries.standardDateTime(1).has_value(), standard);
+    QCOMPARE(entries.at(1), (LedgerEntry { date, time, amount }));
+
+    LedgerFixture f;
+    QVERIFY(RewriteLedger(f.path(), entries, {}, LedgerEncoding::Cp932).ok());
+    QCOMPARE(f.bytes(), ledgerLine(u"2010年01月01日", u"00:00:01", Money::fromYen(1))
+                                + ledgerLine(date, time, amount));
 }
 
 void tst_LedgerFile::rewriteWritesEntriesInOrder()

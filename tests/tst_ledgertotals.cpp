@@ -242,7 +242,7 @@ void tst_LedgerTotals::totalsOfSampleLedgers()
     for (qsizetype i = 0; i < loaded.entries.size(); ++i)
         QVERIFY(totals.AddLoadedAmount(loaded.entries.amount(i)));
     const qsizetype count = loaded.entries.size();
-    QCOMPARE(totals.FinishLoad(int(count), loaded.entries.dateText(count - 1).toString()), texts);
+    QCOMPARE(totals.FinishLoad(int(count), loaded.entries.dateText(count - 1)), texts);
     QCOMPARE(totals.lastDateText(), lastDate);
 }
 
