@@ -1,0 +1,27 @@
+#pragma once
+
+// What both start-up programs print on standard error: the time from exec (as execstamp
+// passes it) until the first frame has been painted, and the peak resident memory.
+#include <cstdio>
+#include <cstdlib>
+
+#include <sys/resource.h>
+#include <time.h>
+
+inline void reportFirstPaint()
+{
+    const char *exec = std::getenv("PORUNKA_EXEC_NS");
+    if (!exec)
+        return;
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long ns = now.tv_sec * 1'000'000'000LL + now.tv_nsec - std::atoll(exec);
+    std::fprintf(stderr, "firstpaint_us %lld\n", ns / 1000);
+}
+
+inline void reportPeakMemory()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    std::fprintf(stderr, "maxrss %ld\n", usage.ru_maxrss);
+}
