@@ -142,10 +142,9 @@ QList<LedgerEntry> LedgerEntries::toList() const
     return list;
 }
 
-void LedgerEntries::reserve(qsizetype rows, qsizetype textChars)
+void LedgerEntries::reserve(qsizetype rows)
 {
     m_rows.reserve(rows);
-    m_texts.reserve(textChars);
 }
 
 void LedgerEntries::append(QStringView dateText, QStringView timeText, Money amount)

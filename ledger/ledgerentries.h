@@ -58,7 +58,7 @@ public:
     LedgerEntry at(qsizetype row) const;
     QList<LedgerEntry> toList() const;
 
-    void reserve(qsizetype rows, qsizetype textChars);
+    void reserve(qsizetype rows);
     // Texts longer than MaxTextLength are cut there.
     void append(QStringView dateText, QStringView timeText, Money amount);
     void append(StandardDateTime dateTime, Money amount);

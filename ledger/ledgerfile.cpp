@@ -140,7 +140,7 @@ public:
         // Generous: pages reserved but never written cost nothing. Texts go to the buffer only
         // when they are not in the program's own form, which is rare: it grows as it needs.
         const qsizetype rows = std::min<qsizetype>(fileSize / 16 + 1, LedgerTotals::MaxEntries);
-        m_load.entries.reserve(rows, 0);
+        m_load.entries.reserve(rows);
     }
 
     // Reads what `data` holds; returns how many of its bytes are done with. Unless `atEof`, data
