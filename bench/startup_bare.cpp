@@ -1,13 +1,16 @@
 // The yardstick: a bare Qt Widgets program that shows one 631 x 452 window and quits after its
 // first paint. Prints the time from exec to the painted frame and the peak resident memory.
-// Built a second time with BARE_WITH_TEXT, it also paints one line of Japanese text, which is
-// what any program showing Japanese pays before its first frame (fontconfig, one face).
+// Built again with BARE_TEXT_LINES=1, it also paints one line of Japanese text, which is what any
+// program showing Japanese pays before its first frame (fontconfig, one face); with
+// BARE_TEXT_LINES=5, one line in each face and size porunka's windows use.
 #include "firstpaint.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
+
+#include <utility>
 
 namespace {
 
@@ -16,10 +19,17 @@ class Window : public QWidget
 protected:
     void paintEvent(QPaintEvent *) override
     {
-#ifdef BARE_WITH_TEXT
+#ifdef BARE_TEXT_LINES
+        const std::pair<const char *, double> faces[] = { { "IPAPGothic", 9 },
+                                                          { "IPAPGothic", 11.25 },
+                                                          { "IPAPGothic", 12 },
+                                                          { "IPAPGothic", 15.75 },
+                                                          { "IPAGothic", 15.75 } };
         QPainter painter(this);
-        painter.setFont(QFont(QStringLiteral("IPAPGothic"), 9));
-        painter.drawText(10, 20, QStringLiteral(u"ポルンカ貯めよう！"));
+        for (int i = 0; i < BARE_TEXT_LINES; ++i) {
+            painter.setFont(QFont(QString::fromLatin1(faces[i].first), faces[i].second));
+            painter.drawText(10, 20 + 30 * i, QStringLiteral(u"ポルンカ貯めよう！"));
+        }
 #endif
         // Runs once the frame is painted and flushed.
         QTimer::singleShot(0, qApp, [] {
