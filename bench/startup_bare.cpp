@@ -27,7 +27,9 @@ protected:
                                                           { "IPAGothic", 15.75 } };
         QPainter painter(this);
         for (int i = 0; i < BARE_TEXT_LINES; ++i) {
-            painter.setFont(QFont(QString::fromLatin1(faces[i].first), faces[i].second));
+            QFont font(QString::fromLatin1(faces[i].first));
+            font.setPointSizeF(faces[i].second);
+            painter.setFont(font);
             painter.drawText(10, 20 + 30 * i, QStringLiteral(u"ポルンカ貯めよう！"));
         }
 #endif
