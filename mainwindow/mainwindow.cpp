@@ -507,7 +507,9 @@ void MainWindow::ReloadFromLedger()
     LedgerLoad load = LoadLedger(m_ledgerPath);
     const qsizetype count = load.entries.size();
     QList<Money> runningTotals;
-    runningTotals.reserve(count);
+    // Room for every deposit to come, so that none moves the list: pages reserved but never
+    // written cost nothing.
+    runningTotals.reserve(LedgerTotals::MaxEntries);
     for (qsizetype i = 0; i < count; ++i) {
         // The reader keeps every running total inside the money range.
         [[maybe_unused]] const bool added = m_totals.AddLoadedAmount(load.entries.amount(i));
