@@ -1,4 +1,7 @@
-// rendericon SVG SIZE PNG: draws the program's icon at one of the sizes desktops install.
+// rendericon SVG WIDTHxHEIGHT OUT: draws one of the program's pictures at one size: a PNG for the
+// desktop's icon directories, or, when OUT ends in .rgba, the bare pixels (RGBA, premultiplied)
+// that the program shows as they are.
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -8,17 +11,27 @@ int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    bool ok = false;
-    const int size = args.value(2).toInt(&ok);
-    if (args.size() != 4 || !ok || size <= 0)
+    const QStringList size = args.value(2).split(u'x');
+    bool wide = false, high = false;
+    const int width = size.value(0).toInt(&wide);
+    const int height = size.value(1).toInt(&high);
+    if (args.size() != 4 || size.size() != 2 || !wide || !high || width <= 0 || height <= 0)
         return 2;
     QSvgRenderer renderer(args[1]);
     if (!renderer.isValid())
         return 1;
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     renderer.render(&painter);
     painter.end();
-    return image.save(args[3], "PNG") ? 0 : 1;
+    if (!args[3].endsWith(u".rgba"))
+        return image.save(args[3], "PNG") ? 0 : 1;
+    const QImage pixels = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    QFile out(args[3]);
+    const auto bytes = qsizetype(pixels.sizeInBytes());
+    return out.open(QIODevice::WriteOnly)
+                    && out.write(reinterpret_cast<const char *>(pixels.constBits()), bytes) == bytes
+            ? 0
+            : 1;
 }

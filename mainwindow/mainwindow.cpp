@@ -71,7 +71,7 @@ MainWindow::MainWindow(const Clock &clock, QString ledgerPath, QWidget *parent)
 {
     setObjectName(u"fraMain"_s);
     setWindowTitle(Title);
-    setWindowIcon(Pictures::icon(u":/assets/porunka.svg"_s));
+    setWindowIcon(Pictures::icon(u"porunka"_s));
     setFont(Fonts::proportional(9));
     setFixedSize(twipsToPixels(9465), twipsToPixels(6780));
     setBackgroundRole(QPalette::Button); // the system button face
@@ -91,7 +91,7 @@ void MainWindow::createControls()
     Image2 = new QLabel(this);
     Image2->setObjectName(u"Image2"_s);
     Image2->setGeometry(twipRect(150, 70, 4530, 1035));
-    Image2->setPixmap(Pictures::render(u":/assets/title.svg"_s, QSize(302, 69)));
+    Image2->setPixmap(Pictures::render(u"title"_s, QSize(302, 69)));
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     struct ButtonRow
@@ -116,7 +116,7 @@ void MainWindow::createControls()
         button->setGeometry(twipRect(row.left, 75, 840, 990));
         button->setText(QString::fromUtf16(row.caption));
         button->setToolTip(row.tooltip);
-        button->setIcon(Pictures::icon(u":/assets/%1.svg"_s.arg(QString::fromUtf16(row.picture))));
+        button->setIcon(Pictures::icon(QString::fromUtf16(row.picture)));
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setFocusPolicy(Qt::StrongFocus);
@@ -200,7 +200,7 @@ void MainWindow::createControls()
     Image1 = new QLabel(this);
     Image1->setObjectName(u"Image1"_s);
     Image1->setGeometry(twipRect(8250, 5600, 915, 945));
-    Image1->setPixmap(Pictures::render(u":/assets/panel.svg"_s, QSize(61, 63)));
+    Image1->setPixmap(Pictures::render(u"panel"_s, QSize(61, 63)));
 
     const QList<QWidget *> tabOrder = focusableControls();
     for (qsizetype i = 1; i < tabOrder.size(); ++i)

@@ -2,17 +2,45 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <QResource>
 #include <QSvgRenderer>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace Pictures {
 
-QPixmap render(const QString &resource, QSize size, qreal devicePixelRatio)
+namespace {
+
+// The pixels drawn at build time for `density` 1 or 2, shown as they are; null if there are
+// none of that size.
+QPixmap drawnAtBuildTime(const QString &name, QSize pixels, int density)
 {
-    QPixmap pixmap(size * devicePixelRatio);
+    const QResource resource(u":/assets/%1%2.rgba"_s.arg(name, density == 2 ? u"@2x"_s : QString()));
+    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression
+        || resource.size() != qint64(pixels.width()) * pixels.height() * 4)
+        return {};
+    const QImage image(resource.data(), pixels.width(), pixels.height(), pixels.width() * 4,
+                       QImage::Format_RGBA8888_Premultiplied);
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(density);
+    return pixmap;
+}
+
+} // namespace
+
+QPixmap render(const QString &name, QSize size, qreal devicePixelRatio)
+{
+    const QSize pixels = size * devicePixelRatio;
+    if (devicePixelRatio == 1.0 || devicePixelRatio == 2.0) {
+        QPixmap drawn = drawnAtBuildTime(name, pixels, int(devicePixelRatio));
+        if (!drawn.isNull())
+            return drawn;
+    }
+    QPixmap pixmap(pixels);
     pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(resource);
+    QSvgRenderer renderer(u":/assets/%1.svg"_s.arg(name));
     if (!renderer.isValid())
-        qWarning("cannot render %s", qPrintable(resource));
+        qWarning("cannot draw %s", qPrintable(name));
     QPainter painter(&pixmap);
     renderer.render(&painter);
     painter.end();
@@ -20,15 +48,20 @@ QPixmap render(const QString &resource, QSize size, qreal devicePixelRatio)
     return pixmap;
 }
 
-QPixmap render(const QString &resource, QSize size)
+QPixmap render(const QString &name, QSize size)
 {
-    return render(resource, size, qGuiApp ? qGuiApp->devicePixelRatio() : 1.0);
+    return render(name, size, qGuiApp ? qGuiApp->devicePixelRatio() : 1.0);
 }
 
-QIcon icon(const QString &resource)
+QIcon icon(const QString &name)
 {
-    // Qt's SVG icon engine renders each size and density when it is first asked for.
-    return QIcon(resource);
+    const qreal density = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    if (density != 1.0 && density != 2.0) // Qt's SVG icon engine draws it for any density
+        return QIcon(u":/assets/%1.svg"_s.arg(name));
+    QIcon icon;
+    icon.addPixmap(render(name, QSize(32, 32), 1.0));
+    icon.addPixmap(render(name, QSize(32, 32), 2.0));
+    return icon;
 }
 
 } // namespace Pictures

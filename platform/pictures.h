@@ -5,17 +5,19 @@
 #include <QSize>
 #include <QString>
 
-// The program's pictures are SVG drawings, rendered at the screen's density so that they stay
-// sharp on a high-density screen instead of being blown up from a small bitmap.
+// The program's pictures are SVG drawings, shown at the screen's density so that they stay sharp
+// on a high-density screen instead of being blown up from a small bitmap. Each is also drawn at
+// build time for ordinary and double-density screens (":/assets/NAME.rgba", "NAME@2x.rgba");
+// other densities are drawn from the SVG when asked for.
 namespace Pictures {
 
-// `resource` rendered to `size` logical pixels at the given device pixel ratio.
-QPixmap render(const QString &resource, QSize size, qreal devicePixelRatio);
+// Picture `name` at `size` logical pixels and the given device pixel ratio.
+QPixmap render(const QString &name, QSize size, qreal devicePixelRatio);
 
-// `resource` at the application's device pixel ratio.
-QPixmap render(const QString &resource, QSize size);
+// `name` at the application's device pixel ratio.
+QPixmap render(const QString &name, QSize size);
 
-// An icon drawn at whatever size and density it is shown at.
-QIcon icon(const QString &resource);
+// Icon `name`, 32 x 32 logical pixels, sharp at the application's density.
+QIcon icon(const QString &name);
 
 } // namespace Pictures

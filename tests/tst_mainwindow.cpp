@@ -6,18 +6,22 @@
 #include "ledgertotals.h"
 #include "mainwindow.h"
 #include "messagebox.h"
+#include "pictures.h"
 #include "translations.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QDir>
 #include <QScreen>
+#include <QSvgRenderer>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
+#include <QResource>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -42,6 +46,8 @@ private slots:
     void windowItself();
     void drawnAsLaidOut();
     void picturesAreSharpAtTheScreensDensity();
+    void picturesDrawnAtBuildTime_data();
+    void picturesDrawnAtBuildTime();
     void fonts_data();
     void fonts();
     void installedFamily_data();
@@ -146,6 +152,56 @@ void tst_MainWindow::picturesAreSharpAtTheScreensDensity()
     }
     const QIcon icon = control<QToolButton>(w, u"cmdHelp"_s)->icon();
     QCOMPARE(icon.pixmap(QSize(32, 32), density).size(), QSize(32, 32) * density);
+}
+
+void tst_MainWindow::picturesDrawnAtBuildTime_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("title") << u"title"_s << QSize(302, 69);
+    QTest::newRow("panel") << u"panel"_s << QSize(61, 63);
+    for (const char *icon : { "porunka", "clear", "help", "pro", "end", "welcome" })
+        QTest::newRow(icon) << QString::fromLatin1(icon) << QSize(32, 32);
+}
+
+void tst_MainWindow::picturesDrawnAtBuildTime()
+{
+    // The pictures drawn at build time are there, at the sizes the windows show them at, for
+    // both densities, and are what the drawings themselves give.
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    for (const int density : { 1, 2 }) {
+        QImage expected(size * density, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        QSvgRenderer svg(u":/assets/%1.svg"_s.arg(name));
+        QPainter painter(&expected);
+        svg.render(&painter);
+        painter.end();
+        const QPixmap shown = Pictures::render(name, size, density);
+        QCOMPARE(shown.devicePixelRatio(), qreal(density));
+        QCOMPARE(shown.size(), expected.size());
+        QVERIFY(shown.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied) == expected);
+        const QResource pixels(u":/assets/%1%2.rgba"_s.arg(name, density == 2 ? u"@2x"_s : QString()));
+        QCOMPARE(pixels.size(), expected.sizeInBytes()); // drawn at build time, not now
+        QCOMPARE(pixels.compressionAlgorithm(), QResource::NoCompression); // shown in place
+    }
+    // Any other density is drawn from the SVG.
+    const QPixmap between = Pictures::render(name, size, 1.5);
+    QCOMPARE(between.size(), size * 1.5);
+    const QImage betweenImage = between.toImage();
+    bool drawnOn = false;
+    for (int y = 0; y < betweenImage.height() && !drawnOn; ++y)
+        for (int x = 0; x < betweenImage.width() && !drawnOn; ++x)
+            drawnOn = qAlpha(betweenImage.pixel(x, y)) != 0;
+    QVERIFY(drawnOn);
+    // Icons show the picture drawn for the density, not one scaled from the other.
+    if (size == QSize(32, 32)) {
+        const QIcon icon = Pictures::icon(name);
+        for (const int density : { 1, 2 }) {
+            const QImage shown = icon.pixmap(size, density).toImage();
+            QVERIFY(shown == Pictures::render(name, size, density).toImage());
+        }
+    }
 }
 
 void tst_MainWindow::fonts_data()

@@ -15,7 +15,7 @@ WelcomeWindow::WelcomeWindow(QWidget *parent)
 {
     setObjectName(u"frmSub"_s);
     setWindowTitle(u"ポルンカ始めてみよう！"_s);
-    setWindowIcon(Pictures::icon(u":/assets/welcome.svg"_s));
+    setWindowIcon(Pictures::icon(u"welcome"_s));
     setModal(true);
     setFixedSize(twipsToPixels(6855), twipsToPixels(3735));
     setBackgroundRole(QPalette::Button);
