@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -469,51 +468,9 @@ bool appendLedgerLine(QByteArray &out, QStringView dateText, QStringView timeTex
     return true;
 }
 
-LedgerStatus failed(LedgerStatus::Failure failure, const QString &path, const QString &reason)
+LedgerStatus failed(const FileResult &result, const QString &path)
 {
-    return { failure, path, reason };
-}
-
-// Flushes the directory that holds `path`, so that a rename in it survives a power cut.
-void syncDirectoryOf(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
-    const QByteArray dir = QFile::encodeName(QFileInfo(target).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd); // the file itself is already safe; a directory that cannot be synced is no error
-        ::close(fd);
-    }
-}
-
-LedgerStatus replaceFile(const QString &path, const QByteArray &bytes)
-{
-    // A rename would give this name a new file and leave the other names with the old one.
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode)
-        && st.st_nlink > 1)
-        return failed(LedgerStatus::Failure::HardLinked, path,
-                      QString::number(st.st_nlink));
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(LedgerStatus::Failure::Open, path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failed(LedgerStatus::Failure::Write, path, reason);
-    }
-    // Qt 6.4's commit() can succeed after a short write on a full disk; flush first and check.
-    if (!file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failed(LedgerStatus::Failure::Flush, path, reason);
-    }
-    if (!file.commit())
-        return failed(LedgerStatus::Failure::Commit, path, file.errorString());
-    syncDirectoryOf(path);
-    return {};
+    return { result.failure, QFileInfo(path).absoluteFilePath(), result.error };
 }
 
 } // namespace
@@ -564,9 +521,12 @@ static bool readPieces(LedgerLoad &load, qint64 size, qsizetype pieceSize,
     LedgerReader reader(load, size);
     QByteArray buffer(std::max<qsizetype>(pieceSize, 1), Qt::Uninitialized);
     qsizetype filled = 0;
+    qint64 done = 0; // bytes the reader is done with
     for (bool atEof = false; !atEof;) {
-        if (filled == buffer.size())
-            buffer.resize(buffer.size() * 2); // an entry longer than the buffer
+        if (filled == buffer.size()) { // an entry longer than the buffer; no bigger than the file
+            const qsizetype rest = qsizetype(size - done) + 1;
+            buffer.resize(rest > buffer.size() ? std::min(buffer.size() * 2, rest) : buffer.size() * 2);
+        }
         const qint64 got = read(buffer.data() + filled, buffer.size() - filled);
         if (got < 0)
             return false;
@@ -575,9 +535,10 @@ static bool readPieces(LedgerLoad &load, qint64 size, qsizetype pieceSize,
         // The reader gets whole lines until the end of the file.
         const qsizetype usable =
                 atEof ? filled : QByteArrayView(buffer.data(), filled).lastIndexOf('\n') + 1;
-        const qsizetype done = reader.feed(QByteArrayView(buffer.data(), usable), atEof);
-        std::memmove(buffer.data(), buffer.data() + done, std::size_t(filled - done));
-        filled -= done;
+        const qsizetype fed = reader.feed(QByteArrayView(buffer.data(), usable), atEof);
+        std::memmove(buffer.data(), buffer.data() + fed, std::size_t(filled - fed));
+        filled -= fed;
+        done += fed;
     }
     return true;
 }
@@ -596,7 +557,7 @@ LedgerLoad ReadLedgerBytes(QByteArrayView bytes, qsizetype pieceSize)
     return load;
 }
 
-// QSaveFile writes to "<name>.XXXXXX" beside the file and renames it over; a process killed in
+// A rewrite writes to "<name>.XXXXXX" beside the file and renames it over; a process killed in
 // between leaves that file behind.
 static void removeStaleTemporaryFiles(const QString &path)
 {
@@ -617,55 +578,99 @@ LedgerLoad LoadLedger(const QString &path)
 {
     removeStaleTemporaryFiles(path);
     LedgerLoad load;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const QString reason = file.errorString();
-        // Only a file that is not there yet is created; one that cannot be opened is left alone.
-        QFile created(path);
-        if (created.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            load.created = true;
-            return load;
-        }
-        load.status = failed(LedgerStatus::Failure::Open, path, reason);
+    OpenedFile file = openRegularFile(path, O_RDONLY, true);
+    if (file.result.ok() && file.st.st_size > MaxLedgerBytes)
+        file.result = { FileFailure::TooLarge, 0 };
+    if (!file.result.ok()) {
+        load.status = failed(file.result, path);
         return load;
     }
-    if (!readPieces(load, file.size(), ReadChunk,
-                    [&](char *to, qint64 most) { return file.read(to, most); })) {
+    load.created = file.created;
+    FileResult read;
+    ContentDigest content;
+    const int fd = file.handle.fd();
+    const bool complete = readPieces(load, file.st.st_size, ReadChunk, [&](char *to, qint64 most) {
+        ssize_t got;
+        do
+            got = ::read(fd, to, std::size_t(most));
+        while (got < 0 && errno == EINTR);
+        if (got < 0)
+            read = { FileFailure::Read, errno };
+        else if (content.length() + got > MaxLedgerBytes) // it grew while being read
+            read = { FileFailure::TooLarge, 0 };
+        if (!read.ok())
+            return qint64(-1);
+        content.add(QByteArrayView(to, got));
+        return qint64(got);
+    });
+    struct stat st {};
+    if (complete && ::fstat(fd, &st) != 0)
+        read = { FileFailure::Read, errno };
+    if (!read.ok()) {
         load = {};
-        load.status = failed(LedgerStatus::Failure::Read, path, file.errorString());
+        load.status = failed(read, path);
+        return load;
     }
+    load.stamp = { st.st_dev, st.st_ino, st.st_mtim, st.st_ctim, std::move(content), true };
     return load;
 }
 
 LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now,
-                               LedgerEncoding encoding)
+                               LedgerEncoding encoding, FileStamp *seen)
 {
     QByteArray bytes = ledgerLine(dateText(now.date()), timeText(now.time()), amount, encoding);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
-        return failed(LedgerStatus::Failure::Open, path, file.errorString());
-    const qint64 size = file.size();
+    const OpenedFile file = openRegularFile(path, O_RDWR | O_APPEND, true);
+    if (!file.result.ok())
+        return failed(file.result, path);
+    const int fd = file.handle.fd();
+    const off_t size = file.st.st_size;
     if (size > 0) {
         char last = 0;
-        if (!file.seek(size - 1) || !file.getChar(&last))
-            return failed(LedgerStatus::Failure::Read, path, file.errorString());
+        if (::pread(fd, &last, 1, size - 1) != 1)
+            return failed({ FileFailure::Read, errno }, path);
         if (last != '\n')
             bytes.prepend("\r\n");
     }
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.resize(size); // never leave a partial line behind
-        return failed(LedgerStatus::Failure::Write, path, reason);
+    const bool asSeen = seen && seen->sameInode(file.st);
+    if (const FileResult written = writeAllBytes(fd, bytes); !written.ok()) {
+        (void)::ftruncate(fd, size); // never leave a partial line behind
+        return failed(written, path);
     }
-    if (::fdatasync(file.handle()) != 0) {
-        const QString reason = qt_error_string(errno);
-        return failed(LedgerStatus::Failure::Flush, path, reason);
+    if (::fdatasync(fd) != 0)
+        return failed({ FileFailure::Flush, errno }, path);
+    if (seen) {
+        struct stat after {};
+        // Another writer between the two looks shows in the size.
+        if (asSeen && ::fstat(fd, &after) == 0 && after.st_size == size + bytes.size()) {
+            seen->content.add(bytes);
+            seen->modified = after.st_mtim;
+            seen->changed = after.st_ctim;
+        } else {
+            seen->valid = false;
+        }
     }
     return {};
 }
 
+// The ledger's replacement, written where the ledger really is.
+static LedgerStatus replaceLedger(const QString &path, QByteArrayView bytes,
+                                  const FileStamp *expected)
+{
+    FileResult result;
+    const QString target = replacementTarget(path, result);
+    if (!result.ok())
+        return failed(result, path);
+    struct stat like {};
+    const bool exists = ::stat(QFile::encodeName(target).constData(), &like) == 0;
+    if (expected && !exists)
+        return failed({ FileFailure::Changed, 0 }, path);
+    result = replaceFile(target, bytes, exists ? &like : nullptr, expected);
+    return result.ok() ? LedgerStatus {} : failed(result, path);
+}
+
 LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
-                           const QList<UnreadLines> &keep, LedgerEncoding encoding)
+                           const QList<UnreadLines> &keep, LedgerEncoding encoding,
+                           const FileStamp *expected)
 {
     QByteArray bytes;
     bytes.reserve(entries.size() * 36 + 3);
@@ -689,16 +694,15 @@ LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
         }
         if (!appendLedgerLine(bytes, entries.dateText(i), entries.timeText(i), entries.amount(i),
                               encoding))
-            return failed(LedgerStatus::Failure::Encode, path,
-                          entries.dateText(i) + u' ' + entries.timeText(i));
+            return failed({ FileFailure::Encode, 0 }, path);
     }
     putKept(std::numeric_limits<qsizetype>::max());
-    return replaceFile(path, bytes);
+    return replaceLedger(path, bytes, expected);
 }
 
-LedgerStatus EmptyLedger(const QString &path)
+LedgerStatus EmptyLedger(const QString &path, const FileStamp *expected)
 {
-    return replaceFile(path, {});
+    return replaceLedger(path, {}, expected);
 }
 
 QString ledgerBackupPath(const QString &path)
@@ -706,17 +710,22 @@ QString ledgerBackupPath(const QString &path)
     return path + u".bak"_s;
 }
 
-LedgerStatus BackUpLedger(const QString &path)
+LedgerStatus BackUpLedger(const QString &path, const FileStamp *expected)
 {
-    QFile ledger(path);
-    if (!ledger.open(QIODevice::ReadOnly))
-        return failed(LedgerStatus::Failure::Open, path, ledger.errorString());
-    const QByteArray bytes = ledger.readAll();
-    if (ledger.error() != QFileDevice::NoError)
-        return failed(LedgerStatus::Failure::Read, path, ledger.errorString());
-    ledger.close();
+    const OpenedFile ledger = openRegularFile(path, O_RDONLY);
+    if (!ledger.result.ok())
+        return failed(ledger.result, path);
+    QByteArray bytes;
+    FileStamp now { ledger.st.st_dev, ledger.st.st_ino, {}, {}, {}, true };
+    if (const FileResult read = readAllBytes(ledger.handle.fd(), bytes, &now.content); !read.ok())
+        return failed(read, path);
+    if (expected && !now.sameContent(*expected))
+        return failed({ FileFailure::Changed, 0 }, path);
     const QString backup = ledgerBackupPath(path);
-    if (bytes.isEmpty() && QFileInfo(backup).size() > 0)
+    struct stat old {};
+    if (bytes.isEmpty() && ::lstat(QFile::encodeName(backup).constData(), &old) == 0
+        && S_ISREG(old.st_mode) && old.st_size > 0)
         return {};
-    return replaceFile(backup, bytes);
+    const FileResult replaced = replaceFile(backup, bytes, &ledger.st);
+    return replaced.ok() ? LedgerStatus {} : failed(replaced, backup);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileaccess.h"
 #include "ledgerentries.h"
 #include "money.h"
 
@@ -44,14 +45,15 @@ struct UnreadLines
     friend bool operator==(const UnreadLines &, const UnreadLines &) = default;
 };
 
-// The outcome of an operation on the file: what failed, on which file, and the system's reason.
+// The outcome of an operation on the file: what failed, on which file (its full path), and the
+// system's errno (0 where the failure is the program's own judgement).
 struct LedgerStatus
 {
-    enum class Failure { None, Open, Read, Write, Flush, Commit, Encode, HardLinked };
+    using Failure = FileFailure;
 
     Failure failure = Failure::None;
     QString path;
-    QString reason; // the system's error text
+    int error = 0;
 
     bool ok() const { return failure == Failure::None; }
 };
@@ -62,6 +64,7 @@ struct LedgerLoad
     QList<UnreadLines> unread; // in file order
     LedgerStatus status;       // when not ok, nothing was read
     bool created = false;      // the file did not exist and was created empty
+    FileStamp stamp;           // the file as read, for the checks before it is changed
     // Decided by the first text that is not plain ASCII: UTF-8 when it reads as UTF-8 (or the
     // file starts with a byte-order mark), CP932 otherwise. Texts in the other one are unread.
     LedgerEncoding encoding = LedgerEncoding::Cp932;
@@ -69,7 +72,8 @@ struct LedgerLoad
     bool complete() const { return status.ok() && unread.isEmpty(); }
 };
 
-// Reads the whole file; a missing file is created with zero bytes. Temporary files that an
+// Reads the whole file; a missing file is created with zero bytes. Only a regular file is read,
+// never one larger than MaxLedgerBytes, and through a link only where the kernel would follow it. Temporary files that an
 // interrupted rewrite left beside it are removed first. A file that exists but cannot
 // be opened is reported and left alone. Entries are read three fields at a time in a stream, so an
 // entry may run across a line end; blank lines between entries are passed over. Whatever cannot be
@@ -83,25 +87,31 @@ LedgerLoad ReadLedgerBytes(QByteArrayView bytes, qsizetype pieceSize = 64 * 1024
 
 // Appends one line with the date and time of `now` and the amount, in one write, and makes it
 // durable before returning. A file whose last line lacks its line end gets one first, so the new
-// entry never merges into it.
+// entry never merges into it. `seen`, when given, follows the file: it takes in the new line when
+// nobody else wrote to the file since it was stamped, and is made invalid otherwise.
 LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now,
-                               LedgerEncoding encoding = LedgerEncoding::Cp932);
+                               LedgerEncoding encoding = LedgerEncoding::Cp932,
+                               FileStamp *seen = nullptr);
 
 // Replaces the file with the given entries, in order; a file with several hard links is refused
 // rather than split from its other names; each `keep` is written verbatim after its
 // `entriesBefore` entries (or at the end when there are fewer). Atomic and durable; on failure the
-// file is as it was. The file's permissions are kept.
+// file is as it was. The file's owner, group and mode are kept. With `expected`, nothing is
+// written unless the file is still that one holding those bytes (Failure::Changed).
 LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
                            const QList<UnreadLines> &keep = {},
-                           LedgerEncoding encoding = LedgerEncoding::Cp932);
+                           LedgerEncoding encoding = LedgerEncoding::Cp932,
+                           const FileStamp *expected = nullptr);
 
-// Leaves a zero-byte file, atomically.
-LedgerStatus EmptyLedger(const QString &path);
+// Leaves a zero-byte file, atomically, under the same guarantees as RewriteLedger.
+LedgerStatus EmptyLedger(const QString &path, const FileStamp *expected = nullptr);
 
 // The ledger as it is now, kept beside it as "<name>.bak" before a deletion or clearing changes
-// it: one generation, replaced atomically. An empty ledger never replaces a backup that holds
-// something, so clearing twice keeps the deposits of the first.
-LedgerStatus BackUpLedger(const QString &path);
+// it: one generation, replaced atomically, with the ledger's owner, group and mode. Whatever
+// stands under the backup's name, a link included, is replaced, never written through. An empty
+// ledger never replaces a backup that holds something, so clearing twice keeps the deposits of
+// the first. With `expected`, no backup is made of a ledger that is not that one any more.
+LedgerStatus BackUpLedger(const QString &path, const FileStamp *expected = nullptr);
 QString ledgerBackupPath(const QString &path);
 
 // One line of the file, CR LF included; empty when a text has characters the encoding cannot

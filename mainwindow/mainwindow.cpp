@@ -15,6 +15,7 @@
 #include "welcomewindow.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -39,23 +40,50 @@ const QString ConfirmDeletion = u"削除確認"_s;
 const QString OwnHelp = u"QoruHelp.chm"_s;
 const QString ProHelp = u"LunvexHelp.chm"_s;
 
-// The system's reason for a failed file operation, in Japanese where the system gave it in
-// English (the C locale's wording); anything else is shown as the system wrote it.
-QString reasonText(const QString &reason)
+// Why a file operation failed, in Japanese: from the failure the ledger core judged, or from the
+// system's error number.
+QString reasonText(const LedgerStatus &status)
 {
-    static const QHash<QString, QString> japanese = {
-        { u"Permission denied"_s, u"アクセスが許可されていません"_s },
-        { u"No space left on device"_s, u"ディスクの空き容量がありません"_s },
-        { u"Disk quota exceeded"_s, u"ディスクの使用量の上限を超えています"_s },
-        { u"Read-only file system"_s, u"読み取り専用のファイルシステムです"_s },
-        { u"Is a directory"_s, u"同じ名前のフォルダーがあります"_s },
-        { u"No such file or directory"_s, u"ファイルまたはフォルダーがありません"_s },
-        { u"Input/output error"_s, u"読み書きの途中でエラーが起きました"_s },
-        { u"Too many levels of symbolic links"_s, u"シンボリック・リンクが循環しています"_s },
-        { u"Operation not permitted"_s, u"操作が許可されていません"_s },
-        { u"File too large"_s, u"ファイルが大きすぎます"_s },
+    using Failure = LedgerStatus::Failure;
+    switch (status.failure) {
+    case Failure::NotRegular:
+        if (status.error == EISDIR)
+            break;
+        return u"通常のファイルではありません（名前付きパイプ、デバイス、ソケットなど）"_s;
+    case Failure::TooLarge:
+        return u"台帳ファイルとしては大きすぎます（%1 MB を超えています）"_s.arg(MaxLedgerBytes >> 20);
+    case Failure::UnsafeLink:
+        return u"だれでも書き込めるフォルダーにある、ほかのユーザーのシンボリック・リンクです"_s;
+    case Failure::HardLinked:
+        return u"ほかの名前（ハードリンク）があり、書き換えるとそれらと別々のファイルになってしまいます"_s;
+    case Failure::Encode:
+        return u"台帳ファイルの文字コードで書けない文字があります"_s;
+    case Failure::Changed:
+        return u"このウィンドウの外で変更されています"_s;
+    default:
+        break;
+    }
+    static const QHash<int, QString> japanese = {
+        { EACCES, u"アクセスが許可されていません"_s },
+        { EPERM, u"操作が許可されていません"_s },
+        { ENOSPC, u"ディスクの空き容量がありません"_s },
+        { EDQUOT, u"ディスクの使用量の上限を超えています"_s },
+        { EROFS, u"読み取り専用のファイルシステムです"_s },
+        { EISDIR, u"同じ名前のフォルダーがあります"_s },
+        { ENOENT, u"ファイルまたはフォルダーがありません"_s },
+        { ENOTDIR, u"途中の名前がフォルダーではありません"_s },
+        { EIO, u"読み書きの途中で装置のエラーが起きました"_s },
+        { ELOOP, u"シンボリック・リンクが循環しています"_s },
+        { EFBIG, u"ファイルが大きすぎます"_s },
+        { ENXIO, u"通常のファイルではありません"_s },
+        { EMFILE, u"開いているファイルが多すぎます"_s },
+        { ENFILE, u"開いているファイルが多すぎます"_s },
+        { ENAMETOOLONG, u"名前が長すぎます"_s },
+        { EBUSY, u"ほかのプログラムが使用中です"_s },
     };
-    return japanese.value(reason, reason);
+    if (status.error == 0)
+        return u"書き込みが途中で終わりました（ディスクがいっぱいの可能性があります）"_s;
+    return japanese.value(status.error, u"システムのエラーです（エラー番号 %1）"_s.arg(status.error));
 }
 
 } // namespace
@@ -302,7 +330,7 @@ void MainWindow::Deposit()
         warn(u"入金できません"_s,
              u"台帳ファイルを読めないため、この入金は記録していません。\n"
              "入力した金額は入力欄に残してあります。\n\nファイル: %1\n理由: %2"_s
-                     .arg(m_loadStatus.path, reasonText(m_loadStatus.reason)));
+                     .arg(m_loadStatus.path, reasonText(m_loadStatus)));
         return;
     }
 
@@ -323,17 +351,21 @@ void MainWindow::Deposit()
     }
 
     AppendDepositRow(text);
-    const LedgerStatus saved = AppendLedgerEntry(m_ledgerPath, *amount, m_clock.now(), m_encoding);
+    const LedgerStatus saved =
+            AppendLedgerEntry(m_ledgerPath, *amount, m_clock.now(), m_encoding, &m_seen);
     if (!saved.ok()) {
         // No row may stay for a deposit the file does not hold.
         ReloadFromLedger();
         warn(u"入金を保存できません"_s,
              u"台帳ファイルに書き込めなかったため、この入金は記録していません。\n"
              "入力した金額は入力欄に残してあります。\n\n"
-             "ファイル: %1\n理由: %2"_s.arg(saved.path, reasonText(saved.reason)));
+             "ファイル: %1\n理由: %2"_s.arg(saved.path, reasonText(saved)));
         txtKozeni_Inp->setFocus();
         return;
     }
+    // Someone else wrote to the file too: numbers and running totals follow the file.
+    if (!m_seen.valid)
+        ReloadFromLedger();
     ShowDepositedToday();
     txtKozeni_Inp->clear();
     txtKozeni_Inp->setFocus();
@@ -393,7 +425,6 @@ void MainWindow::DeleteCurrentEntry()
         return;
     if (!backUpBefore(u"削除"_s))
         return;
-
     RemoveCurrentRow();
     // Lines the load could not read stay where they were among the remaining entries.
     QList<UnreadLines> keep = m_unread;
@@ -401,10 +432,13 @@ void MainWindow::DeleteCurrentEntry()
         if (row < u.entriesBefore)
             --u.entriesBefore;
     }
-    const LedgerStatus rewritten = RewriteLedger(m_ledgerPath, ListedEntries(), keep, m_encoding);
-    ReloadFromLedger();
-    if (!rewritten.ok())
+    const LedgerStatus rewritten =
+            RewriteLedger(m_ledgerPath, ListedEntries(), keep, m_encoding, &m_seen);
+    if (!rewritten.ok()) {
         reportFailedChange(u"削除"_s, rewritten);
+        return;
+    }
+    ReloadFromLedger();
 }
 
 void MainWindow::ClearLedger()
@@ -417,9 +451,8 @@ void MainWindow::ClearLedger()
         return;
     if (!backUpBefore(u"クリア"_s))
         return;
-    const LedgerStatus emptied = EmptyLedger(m_ledgerPath);
+    const LedgerStatus emptied = EmptyLedger(m_ledgerPath, &m_seen);
     if (!emptied.ok()) {
-        ReloadFromLedger();
         reportFailedChange(u"クリア"_s, emptied);
         return;
     }
@@ -471,29 +504,38 @@ void MainWindow::warn(const QString &title, const QString &text)
 
 bool MainWindow::backUpBefore(const QString &action)
 {
-    const LedgerStatus backup = BackUpLedger(m_ledgerPath);
+    const LedgerStatus backup = BackUpLedger(m_ledgerPath, &m_seen);
     if (backup.ok())
         return true;
+    if (backup.failure == LedgerStatus::Failure::Changed) {
+        reportFailedChange(action, backup);
+        return false;
+    }
     warn(ConfirmDeletion,
-         u"元に戻せるように台帳ファイルの控え（%1）を作ろうとしましたが、"
-         "作れなかったため%2をやめました。台帳ファイルは元のままです。\n\n理由: %3"_s
-                 .arg(ledgerBackupPath(m_ledgerPath), action, reasonText(backup.reason)));
+         u"元に戻せるように台帳ファイルの控えを作ろうとしましたが、"
+         "作れなかったため%1をやめました。台帳ファイルは元のままです。\n\n"
+         "ファイル: %2\n理由: %3"_s.arg(action, backup.path, reasonText(backup)));
     return false;
 }
 
 void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &status)
 {
-    const QString why = status.failure == LedgerStatus::Failure::HardLinked
-            ? u"台帳ファイルにはほかの名前（ハードリンク）があり、書き換えるとそれらと別々の"
-              "ファイルになってしまいます。"_s
-            : u"台帳ファイルを書き換えられませんでした。"_s;
+    ReloadFromLedger();
+    if (status.failure == LedgerStatus::Failure::Changed) {
+        // Written to by another window, program or user since this window read it: their
+        // change stays, and the user decides again on what the file holds now.
+        ShowElapsedDays();
+        warn(u"台帳ファイルが変更されています"_s,
+             u"台帳ファイルがこのウィンドウの外で変更されていたため、%1はしていません。\n"
+             "一覧と集計を、ファイルの今の内容で表示し直しました。"
+             "内容を確かめてから、もう一度操作してください。\n\nファイル: %2"_s
+                     .arg(action, status.path));
+        return;
+    }
     warn(ConfirmDeletion,
-         u"%1そのため%2できませんでした。"
+         u"台帳ファイルを書き換えられなかったため、%1できませんでした。"
          "台帳ファイルは元のままで、一覧はファイルの内容を表示しています。\n\n"
-         "ファイル: %3\n理由: %4"_s.arg(why, action, status.path,
-                                       status.failure == LedgerStatus::Failure::HardLinked
-                                               ? u"名前が %1 個あります"_s.arg(status.reason)
-                                               : reasonText(status.reason)));
+         "ファイル: %2\n理由: %3"_s.arg(action, status.path, reasonText(status)));
 }
 
 void MainWindow::InitDepositList()
@@ -523,6 +565,7 @@ void MainWindow::ReloadFromLedger()
         msgKozeni->showRowAtTop(int(count - 1));
     m_unread = std::move(load.unread);
     m_loadStatus = load.status;
+    m_seen = std::move(load.stamp);
     // An empty file takes the program's own character set again.
     m_encoding = count > 0 || !m_unread.isEmpty() ? load.encoding : LedgerEncoding::Cp932;
     ShowTotals(m_totals.FinishLoad(int(count), lastDate));
@@ -615,7 +658,7 @@ void MainWindow::reportUnreadLedger()
         warn(u"台帳ファイルを読めません"_s,
              u"台帳ファイルを開けなかったため、これまでの入金を表示できません。\n"
              "ファイルには手を加えていません。\n\nファイル: %1\n理由: %2"_s
-                     .arg(m_loadStatus.path, reasonText(m_loadStatus.reason)));
+                     .arg(m_loadStatus.path, reasonText(m_loadStatus)));
         return;
     }
     if (m_unread.isEmpty())
@@ -639,5 +682,5 @@ void MainWindow::reportUnreadLedger()
     warn(u"台帳ファイルの一部を読めません"_s,
          u"%1\n読み取れた %2 件の入金を表示しています。"
          "読み込まなかった行はファイルにそのまま残してあります。\n\nファイル: %3"_s
-                 .arg(what, QString::number(DataRowCount()), m_ledgerPath));
+                 .arg(what, QString::number(DataRowCount()), QFileInfo(m_ledgerPath).absoluteFilePath()));
 }

@@ -103,6 +103,7 @@ private:
     void reportUnreadLedger();
     void warn(const QString &title, const QString &text);
     bool backUpBefore(const QString &action);
+    // Shows what the file holds, then why `action` did not change it.
     void reportFailedChange(const QString &action, const LedgerStatus &status);
 
     const Clock &m_clock;
@@ -112,6 +113,9 @@ private:
     // Parts of the file the last load could not read; kept so a rewrite never drops them.
     QList<UnreadLines> m_unread;
     LedgerStatus m_loadStatus;
+    // The file as this window last read or appended to it: a deletion or clearing replaces only
+    // that file, so that nothing another window, program or user wrote since is lost.
+    FileStamp m_seen;
     // Written back in the character set it was read in.
     LedgerEncoding m_encoding = LedgerEncoding::Cp932;
     HelpViewer *m_help = nullptr;

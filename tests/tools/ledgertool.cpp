@@ -1,20 +1,22 @@
 // Runs one operation of the ledger core on a file, in a process of its own, so that tests can
 // run it as another user or kill it at any instant.
 //
-//   ledgertool load PATH           prints "entries N unread M"
+//   ledgertool load PATH           prints "entries N unread M rss KB" (peak resident memory)
 //   ledgertool append PATH AMOUNT
 //   ledgertool drop-first PATH     rewrites the ledger without its first entry
 //   ledgertool empty PATH
 //   ledgertool backup PATH
 //   ledgertool cycle PATH          appends and drops in a loop until killed
 //
-// Prints "ok" or "failed FAILURE REASON"; exits 0 on success.
+// Prints "ok" or "failed FAILURE ERRNO"; exits 0 on success.
 #include "ledgerfile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 
 #include <cstdio>
+
+#include <sys/resource.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -26,7 +28,7 @@ int report(const LedgerStatus &status)
         std::puts("ok");
         return 0;
     }
-    std::printf("failed %d %s\n", int(status.failure), qPrintable(status.reason));
+    std::printf("failed %d %d\n", int(status.failure), status.error);
     return 1;
 }
 
@@ -73,8 +75,10 @@ int main(int argc, char *argv[])
         const LedgerLoad load = LoadLedger(path);
         if (!load.status.ok())
             return report(load.status);
-        std::printf("entries %lld unread %lld\n", qlonglong(load.entries.size()),
-                    qlonglong(load.unread.size()));
+        rusage usage {};
+        ::getrusage(RUSAGE_SELF, &usage);
+        std::printf("entries %lld unread %lld rss %ld\n", qlonglong(load.entries.size()),
+                    qlonglong(load.unread.size()), usage.ru_maxrss);
         return 0;
     }
     if (command == u"append" && args.size() == 4) {
