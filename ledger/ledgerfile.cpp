@@ -622,6 +622,8 @@ LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTim
     const OpenedFile file = openRegularFile(path, O_RDWR | O_APPEND, true);
     if (!file.result.ok())
         return failed(file.result, path);
+    if (file.st.st_size > MaxLedgerBytes) // not a ledger: never written to
+        return failed({ FileFailure::TooLarge, 0 }, path);
     const int fd = file.handle.fd();
     const off_t size = file.st.st_size;
     if (size > 0) {

@@ -8,8 +8,18 @@
 #include <QTest>
 
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool Sanitized = true;
+#elif defined(__has_feature)
+constexpr bool Sanitized = __has_feature(address_sanitizer);
+#else
+constexpr bool Sanitized = false;
+#endif
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -23,6 +33,11 @@ private slots:
     void permissions_data();
     void permissions();
     void unreadableLedgerIsLeftAlone();
+    void hostileThingsInTheLedgersPlace_data();
+    void hostileThingsInTheLedgersPlace();
+    void linksPlantedByAnotherUser_data();
+    void linksPlantedByAnotherUser();
+    void ownerAndModeStay();
     void fullFileSystem();
     void symbolicLinkIsRewrittenAtItsTarget();
     void hardLinkedLedgerIsNotSplit();
@@ -37,7 +52,20 @@ struct ToolResult
 {
     int exitCode = -1;
     QString output;
+    qint64 milliseconds = 0;
 };
+
+constexpr uid_t Nobody = 65534;
+
+// Runs a command as nobody, as another user of a shared folder would.
+bool asNobody(const QStringList &command)
+{
+    QProcess process;
+    process.start(u"setpriv"_s, QStringList { u"--reuid=65534"_s, u"--regid=65534"_s,
+                                              u"--clear-groups"_s } + command);
+    return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit
+            && process.exitCode() == 0;
+}
 
 // The ledger tool where nobody can run it: the build tree may lie in a directory only its owner
 // can enter.
@@ -68,10 +96,16 @@ ToolResult runTool(const QStringList &args, bool unprivileged)
         tool.setProgram(QStringLiteral(PORUNKA_LEDGERTOOL));
         tool.setArguments(args);
     }
+    QElapsedTimer clock;
+    clock.start();
     tool.start();
-    if (!tool.waitForFinished(30000))
+    if (!tool.waitForFinished(Sanitized ? 60000 : 10000)) {
+        tool.kill();
+        tool.waitForFinished();
         return {};
-    return { tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()).trimmed() };
+    }
+    return { tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()).trimmed(),
+             clock.elapsed() };
 }
 
 QByteArray bytesOf(const QString &path)
@@ -156,6 +190,12 @@ void tst_Faults::unreadableLedgerIsLeftAlone()
     QVERIFY(chmodPath(f.path(), 0600));
     QCOMPARE(f.bytes(), Two); // not created anew, not emptied
 
+    // No ledger yet, in a folder this user cannot write to: the reason is the folder's.
+    LedgerFixture r;
+    QVERIFY(chmodPath(r.dir(), 0755));
+    if (::geteuid() == 0)
+        QCOMPARE(runTool({ u"load"_s, r.path() }, true).output, u"failed 1 %1"_s.arg(EACCES));
+
     // A link to nowhere: reported, and nothing created at its target.
     LedgerFixture l;
     QVERIFY(QFile::link(l.dir() + u"/gone/ledger.txt"_s, l.path()));
@@ -169,6 +209,134 @@ void tst_Faults::unreadableLedgerIsLeftAlone()
     QVERIFY(QDir(d.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
     QCOMPARE(runTool({ u"load"_s, d.path() }, false).exitCode, 1);
     QVERIFY(QFileInfo(d.path()).isDir());
+}
+
+void tst_Faults::hostileThingsInTheLedgersPlace_data()
+{
+    QTest::addColumn<QString>("thing");
+    QTest::addColumn<qint64>("size"); // of a regular file
+    QTest::addColumn<int>("failure");
+    const int notRegular = int(LedgerStatus::Failure::NotRegular);
+    QTest::newRow("named pipe") << u"fifo"_s << 0LL << notRegular;
+    QTest::newRow("link to /dev/zero") << u"/dev/zero"_s << 0LL << notRegular;
+    QTest::newRow("link to /dev/urandom") << u"/dev/urandom"_s << 0LL << notRegular;
+    QTest::newRow("socket") << u"socket"_s << 0LL << notRegular;
+    QTest::newRow("directory") << u"directory"_s << 0LL << notRegular;
+    QTest::newRow("file above the limit") << u"file"_s << MaxLedgerBytes + 1
+                                          << int(LedgerStatus::Failure::TooLarge);
+    QTest::newRow("one line as long as the limit") << u"file"_s << MaxLedgerBytes
+                                                   << int(LedgerStatus::Failure::None);
+}
+
+void tst_Faults::hostileThingsInTheLedgersPlace()
+{
+    QFETCH(QString, thing);
+    QFETCH(qint64, size);
+    QFETCH(int, failure);
+    LedgerFixture f;
+    const QByteArray path = QFile::encodeName(f.path());
+    if (thing == u"fifo") {
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    } else if (thing == u"socket") {
+        sockaddr_un address { AF_UNIX, {} };
+        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QCOMPARE(::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ::close(s);
+    } else if (thing == u"directory") {
+        QVERIFY(QDir(f.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
+    } else if (thing == u"file") {
+        QFile file(f.path());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size)); // no line end in it
+    } else {
+        QVERIFY(QFile::link(thing, f.path()));
+    }
+    const QStringList before = entriesOf(f.dir());
+
+    const ToolResult load = runTool({ u"load"_s, f.path() }, false);
+    QVERIFY2(load.exitCode >= 0, "the load never ended");
+    if (failure == 0) {
+        QCOMPARE(load.exitCode, 0);
+        // Within twice the file and 60 MB, however long its one line.
+        const qint64 rssKb = load.output.section(u' ', 5, 5).toLongLong();
+        QVERIFY2(Sanitized || rssKb * 1024 <= 2 * size + 60 * 1024 * 1024, qPrintable(load.output));
+    } else {
+        QCOMPARE(load.output, u"failed %1 %2"_s.arg(failure).arg(thing == u"directory" ? EISDIR : 0));
+        QVERIFY2(Sanitized || load.milliseconds < 1000, qPrintable(QString::number(load.milliseconds)));
+    }
+    QCOMPARE(runTool({ u"append"_s, f.path(), u"300"_s }, false).exitCode, failure == 0 ? 0 : 1);
+    QCOMPARE(entriesOf(f.dir()), before); // nothing created beside it either
+}
+
+void tst_Faults::linksPlantedByAnotherUser_data()
+{
+    QTest::addColumn<QString>("planted"); // the name that another user makes a link
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("succeeds");
+    const QString ledger = QString::fromUtf16(LedgerFileName);
+    QTest::newRow("backup's name, to my file: replaced, not followed")
+            << ledger + u".bak"_s << u"backup"_s << true;
+    QTest::newRow("backup's name, to nowhere: nothing created there")
+            << ledger + u".bak"_s << u"backup-dangling"_s << true;
+    QTest::newRow("ledger's name, to my file: not read") << ledger << u"load"_s << false;
+    QTest::newRow("ledger's name, to my file: not appended to") << ledger << u"append"_s << false;
+    QTest::newRow("ledger's name, to my file: not emptied") << ledger << u"empty"_s << false;
+}
+
+void tst_Faults::linksPlantedByAnotherUser()
+{
+    QFETCH(QString, planted);
+    QFETCH(QString, operation);
+    QFETCH(bool, succeeds);
+    if (::geteuid() != 0)
+        QSKIP("another user's links need root to run as nobody; CI runs as root");
+    // A folder anyone may write to, like /tmp; the kernel's own link protection is not relied on.
+    LedgerFixture shared;
+    QVERIFY(chmodPath(shared.dir(), 01777));
+    QTemporaryDir mine;
+    const QString victim = mine.filePath(u"mine.txt"_s);
+    const QString target = operation == u"backup-dangling" ? mine.filePath(u"new.txt"_s) : victim;
+    QFile file(victim);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine\n") == 5);
+    file.close();
+
+    const QString link = shared.dir() + u'/' + planted;
+    if (planted.endsWith(u".bak"))
+        QVERIFY(asNobody({ toolForNobody(), u"append"_s, shared.path(), u"100"_s }));
+    QVERIFY(asNobody({ u"ln"_s, u"-s"_s, target, link }));
+    const QString tool = operation == u"backup-dangling" ? u"backup"_s : operation;
+    QStringList args { tool, shared.path() };
+    if (tool == u"append")
+        args.append(u"1"_s);
+    const ToolResult result = runTool(args, false);
+    QCOMPARE(result.exitCode, succeeds ? 0 : 1);
+    if (!succeeds)
+        QCOMPARE(result.output, u"failed %1 0"_s.arg(int(LedgerStatus::Failure::UnsafeLink)));
+    QCOMPARE(bytesOf(victim), QByteArray("mine\n"));
+    QVERIFY(!QFile::exists(mine.filePath(u"new.txt"_s)));
+    if (planted.endsWith(u".bak")) {
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(bytesOf(link), bytesOf(shared.path()));
+    }
+}
+
+void tst_Faults::ownerAndModeStay()
+{
+    if (::geteuid() != 0)
+        QSKIP("giving a file to another user needs root; CI runs as root");
+    for (const QString &operation : { u"drop-first"_s, u"empty"_s, u"backup"_s }) {
+        LedgerFixture f;
+        f.write(Two);
+        QCOMPARE(::chown(QFile::encodeName(f.path()).constData(), Nobody, Nobody), 0);
+        QVERIFY(chmodPath(f.path(), 0640));
+        QCOMPARE(runTool({ operation, f.path() }, false).output, u"ok"_s);
+        const QString changed = operation == u"backup" ? ledgerBackupPath(f.path()) : f.path();
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(changed).constData(), &st), 0);
+        QCOMPARE(st.st_uid, Nobody);
+        QCOMPARE(st.st_gid, gid_t(Nobody));
+        QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    }
 }
 
 void tst_Faults::fullFileSystem()
@@ -201,6 +369,7 @@ void tst_Faults::fullFileSystem()
             } else {
                 ++failures;
                 QCOMPARE(f.bytes(), bytes);
+                QCOMPARE(status.error, ENOSPC); // the disk is full: said so, not "unknown"
             }
             QStringList names = entriesOf(f.dir());
             names.removeAll(QString::fromUtf16(LedgerFileName));

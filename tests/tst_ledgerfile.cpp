@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -57,6 +58,8 @@ private slots:
     void aDirectoryInTheLedgersPlaceFailsEveryOperation();
     void emptyLeavesZeroBytes();
     void backupKeepsOneGeneration();
+    void aFileChangedElsewhereIsNeverReplaced_data();
+    void aFileChangedElsewhereIsNeverReplaced();
 
     void entriesBeyondTheLimitAreKeptNotLost();
     void utf8LedgersReadAndWriteAsUtf8_data();
@@ -425,6 +428,69 @@ void tst_LedgerFile::backupKeepsOneGeneration()
     QCOMPARE(backupBytes(), second);
     QCOMPARE(f.bytes(), QByteArray()); // the ledger itself is never touched
     QCOMPARE(filesIn(f.dir()).size(), 2);
+}
+
+void tst_LedgerFile::aFileChangedElsewhereIsNeverReplaced_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("nothing") << u"none"_s << false;
+    QTest::newRow("another program appends a line") << u"append"_s << true;
+    QTest::newRow("an amount edited in place, its time put back") << u"edit"_s << true;
+    QTest::newRow("replaced by a copy of the same bytes") << u"copy"_s << true;
+}
+
+void tst_LedgerFile::aFileChangedElsewhereIsNeverReplaced()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, changed);
+    const QByteArray two = line("2010年03月07日", "19:04:05", "100") + line("2010年03月08日", "08:00:00", "80");
+    const QDateTime at(QDate(2026, 12, 6), QTime(12, 0));
+    for (const QString &operation : { u"rewrite"_s, u"empty"_s, u"backup"_s, u"append"_s }) {
+        LedgerFixture f;
+        f.write(two);
+        LedgerLoad load = LoadLedger(f.path());
+        const QByteArray path = QFile::encodeName(f.path());
+        if (change == u"append") {
+            QFile file(f.path());
+            QVERIFY(file.open(QIODevice::Append) && file.write(line("2010年03月09日", "09:00:00", "5")) > 0);
+        } else if (change == u"edit") {
+            struct stat old {};
+            QCOMPARE(::stat(path.constData(), &old), 0);
+            QFile file(f.path());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(two.indexOf(",100") + 1));
+            QCOMPARE(file.write("900"), 3);
+            file.close();
+            const timespec times[2] = { old.st_atim, old.st_mtim };
+            QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
+        } else if (change == u"copy") {
+            QVERIFY(QFile::copy(f.path(), f.path() + u".copy"_s));
+            QCOMPARE(::rename(QFile::encodeName(f.path() + u".copy"_s).constData(), path.constData()), 0);
+        }
+        const QByteArray now = f.bytes();
+        const auto failure = [&](const LedgerStatus &status) {
+            return status.failure == LedgerStatus::Failure::Changed;
+        };
+        if (operation == u"append") {
+            // Appending is safe either way; the stamp says whether the window must reload.
+            QVERIFY(AppendLedgerEntry(f.path(), Money::fromYen(7), at, LedgerEncoding::Cp932, &load.stamp).ok());
+            QCOMPARE(f.bytes(), now + line("2026年12月06日", "12:00:00", "7"));
+            QCOMPARE(load.stamp.valid, !changed);
+            if (!changed) // and it follows the line just written
+                QVERIFY(EmptyLedger(f.path(), &load.stamp).ok());
+            continue;
+        }
+        load.entries.removeAt(0);
+        const LedgerStatus status = operation == u"rewrite"
+                ? RewriteLedger(f.path(), load.entries, {}, load.encoding, &load.stamp)
+                : operation == u"empty" ? EmptyLedger(f.path(), &load.stamp)
+                                       : BackUpLedger(f.path(), &load.stamp);
+        QVERIFY2(failure(status) == changed, qPrintable(operation));
+        QCOMPARE(status.ok(), !changed);
+        if (changed || operation == u"backup")
+            QCOMPARE(f.bytes(), now);
+        QCOMPARE(filesIn(f.dir()).size(), operation == u"backup" && !changed ? 2 : 1);
+    }
 }
 
 void tst_LedgerFile::entriesBeyondTheLimitAreKeptNotLost()
