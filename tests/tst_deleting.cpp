@@ -33,6 +33,8 @@ private slots:
     void clearing();
     void clearingCancelledChangesNothing();
     void clearingAnEmptyListAsksNothing();
+    void twoWindowsOnOneLedgerNeverLoseALine_data();
+    void twoWindowsOnOneLedgerNeverLoseALine();
 
     void helpButtonOpensTheProgramsHelp();
     void introductionThenTheLargerEditionsHelp();
@@ -307,6 +309,69 @@ void tst_Deleting::clearingAnEmptyListAsksNothing()
     QTest::mouseClick(control(*w, u"cmdKozeniClr"_s), Qt::LeftButton);
     QCOMPARE(MessageBox::takeShown(), {});
     QCOMPARE(f.bytes(), QByteArray());
+}
+
+void tst_Deleting::twoWindowsOnOneLedgerNeverLoseALine_data()
+{
+    QTest::addColumn<QString>("there"); // what another window or program does first
+    QTest::addColumn<QString>("here");  // then what this window does
+    QTest::newRow("a deposit there, a deletion here") << u"deposit"_s << u"delete"_s;
+    QTest::newRow("a clearing there, a deletion here") << u"clear"_s << u"delete"_s;
+    QTest::newRow("a deletion there, a clearing here") << u"delete"_s << u"clear"_s;
+    QTest::newRow("a line another program appends, a deposit here") << u"append"_s << u"deposit"_s;
+}
+
+void tst_Deleting::twoWindowsOnOneLedgerNeverLoseALine()
+{
+    QFETCH(QString, there);
+    QFETCH(QString, here);
+    LedgerFixture f;
+    f.write(A + B + C);
+    auto other = start(f);
+    auto w = start(f);
+    const auto act = [&](MainWindow &window, const QString &action) {
+        if (action == u"deposit") {
+            control<QLineEdit>(window, u"txtKozeni_Inp"_s)->setText(u"300"_s);
+            window.Deposit();
+        } else if (action == u"append") {
+            QFile file(f.path());
+            QVERIFY(file.open(QIODevice::Append) && file.write(line("2026年12月06日", "07:00:00", "9")) > 0);
+        } else {
+            MessageBox::answerNext(MessageBox::Answer::Ok);
+            if (action == u"clear")
+                QTest::mouseClick(control(window, u"cmdKozeniClr"_s), Qt::LeftButton);
+            else
+                doubleClickRow(window, 0);
+        }
+    };
+    act(*other, there);
+    MessageBox::takeShown();
+    const QByteArray before = f.bytes();
+    act(*w, here);
+
+    // The list always shows what the file holds, numbered and totalled as the file is.
+    const LedgerLoad file = LoadLedger(f.path());
+    QCOMPARE(dataRows(*w), file.entries.size());
+    if (dataRows(*w) > 0)
+        QCOMPARE(rowTexts(*w, dataRows(*w) - 1).value(0), QString::number(dataRows(*w)));
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    if (here == u"deposit") {
+        QCOMPARE(shown.size(), 0);
+        QVERIFY(f.bytes().startsWith(before));
+        QCOMPARE(file.entries.size(), 5);
+        return;
+    }
+    // Nothing this window did not see is replaced; it says so, naming the file.
+    QCOMPARE(f.bytes(), before);
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[1].title, u"台帳ファイルが変更されています"_s);
+    QVERIFY2(shown[1].text.contains(f.path()), qPrintable(shown[1].text));
+    // Now that it has seen the file, the user can act again.
+    if (dataRows(*w) > 1 || here == u"clear") {
+        act(*w, here);
+        QVERIFY(f.bytes() != before);
+        QCOMPARE(MessageBox::takeShown().size(), 1);
+    }
 }
 
 void tst_Deleting::helpButtonOpensTheProgramsHelp()

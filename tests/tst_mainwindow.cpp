@@ -585,7 +585,8 @@ void tst_MainWindow::depositThatCannotBeSavedLeavesNoRow()
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown[0].icon, MessageBox::Icon::Warning);
     QVERIFY(shown[0].text.contains(u"記録していません"));
-    QVERIFY2(shown[0].text.contains(u"理由: 同じ名前のフォルダーがあります"), qPrintable(shown[0].text));
+    QVERIFY2(shown[0].text.contains(u"ファイル: %1\n理由: 同じ名前のフォルダーがあります"_s.arg(f.path())),
+             qPrintable(shown[0].text));
     QCOMPARE(box->text(), u"300"_s);
     QCOMPARE(elapsedLineText(*w), u"前回の清算から|5日|経過しました"_s);
     // What the list shows is what the file holds: nothing can be read there now.
