@@ -1,5 +1,6 @@
 #include "clock.h"
 #include "mainwindow.h"
+#include "singlewindow.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -9,8 +10,15 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setUpJapaneseApplication(app);
 
+    // A second start on the same ledger brings its window to the front and ends.
+    SingleWindow single(QString::fromUtf16(LedgerFileName));
+    if (!single.claim())
+        return 0;
+
     const SystemClock clock;
     MainWindow fraMain(clock);
+    QObject::connect(&single, &SingleWindow::activationRequested, &fraMain,
+                     &MainWindow::bringToFront);
     fraMain.start();
     return app.exec();
 }

@@ -286,6 +286,14 @@ void MainWindow::start()
     txtKozeni_Inp->setFocus();
 }
 
+void MainWindow::bringToFront()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 void MainWindow::fraMain_Load()
 {
     InitDepositList();

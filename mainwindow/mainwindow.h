@@ -39,6 +39,9 @@ public:
     // Takes the amount box's text as a deposit, when it is a number.
     void Deposit();
 
+    // Restores the window when minimised and asks for it to be the active one.
+    void bringToFront();
+
     // The program's help windows; tests look into them.
     HelpViewer *helpViewer() const { return m_help; }
 

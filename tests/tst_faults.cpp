@@ -42,6 +42,7 @@ private slots:
     void symbolicLinkIsRewrittenAtItsTarget();
     void hardLinkedLedgerIsNotSplit();
     void killedAtAnyInstantLeavesAWholeLedger();
+    void theProgramStartedTwiceOpensOneWindow();
 };
 
 namespace {
@@ -471,6 +472,46 @@ void tst_Faults::killedAtAnyInstantLeavesAWholeLedger()
     }
     QVERIFY2(kills >= 200, qPrintable(QString::number(kills)));
     qInfo("%d kills", kills);
+}
+
+void tst_Faults::theProgramStartedTwiceOpensOneWindow()
+{
+    LedgerFixture f;
+    f.write(Two);
+    // The window's name, among the sockets of the kernel's abstract namespace.
+    const auto listening = [] {
+        QFile sockets(u"/proc/net/unix"_s);
+        return sockets.open(QIODevice::ReadOnly)
+                && sockets.readAll().contains("@porunka-" + QByteArray::number(::getuid()) + '-');
+    };
+    QVERIFY(!listening());
+    const auto startProgram = [&](QProcess &program) {
+        program.setWorkingDirectory(f.dir());
+        program.start(QStringLiteral(PORUNKA_PROGRAM), {});
+        return program.waitForStarted();
+    };
+    QProcess first;
+    QVERIFY(startProgram(first));
+    QTRY_VERIFY_WITH_TIMEOUT(listening(), 20000);
+
+    QProcess second;
+    QVERIFY(startProgram(second));
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    // A program that crashed holds nothing: the next start opens the window.
+    first.kill();
+    QVERIFY(first.waitForFinished());
+    QTRY_VERIFY(!listening());
+    QProcess third;
+    QVERIFY(startProgram(third));
+    QTRY_VERIFY_WITH_TIMEOUT(listening(), 20000);
+    QCOMPARE(third.state(), QProcess::Running);
+    third.kill();
+    QVERIFY(third.waitForFinished());
+    QCOMPARE(f.bytes(), Two);
 }
 
 QTEST_GUILESS_MAIN(tst_Faults)

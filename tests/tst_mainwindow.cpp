@@ -7,6 +7,7 @@
 #include "mainwindow.h"
 #include "messagebox.h"
 #include "pictures.h"
+#include "singlewindow.h"
 #include "translations.h"
 
 #include <QAbstractItemModelTester>
@@ -44,6 +45,7 @@ private slots:
     void cleanup();
 
     void windowItself();
+    void aSecondStartBringsTheWindowBack();
     void drawnAsLaidOut();
     void picturesAreSharpAtTheScreensDensity();
     void picturesDrawnAtBuildTime_data();
@@ -110,6 +112,26 @@ void tst_MainWindow::windowItself()
     QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(!w.windowIcon().isNull());
+}
+
+void tst_MainWindow::aSecondStartBringsTheWindowBack()
+{
+    LedgerFixture f;
+    f.write(ledgerOf({ { "2026年12月01日", "100" } }));
+    auto w = start(f);
+    SingleWindow first(f.path());
+    QVERIFY(first.claim());
+    connect(&first, &SingleWindow::activationRequested, w.get(), &MainWindow::bringToFront);
+    w->showMinimized();
+    QTRY_VERIFY(w->isMinimized());
+    // The same ledger named another way is the same ledger.
+    SingleWindow second(f.dir() + u"/./"_s + QString::fromUtf16(LedgerFileName));
+    QVERIFY(!second.claim());
+    QTRY_VERIFY(!w->isMinimized());
+    QVERIFY(w->isVisible());
+    // Another ledger has a window of its own.
+    LedgerFixture other;
+    QVERIFY(SingleWindow(other.path()).claim());
 }
 
 void tst_MainWindow::drawnAsLaidOut()
