@@ -5,8 +5,12 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // A file size limit then shows as a failed write the window reports, not as a killed program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     setUpJapaneseApplication(app);
 

@@ -41,6 +41,7 @@ private slots:
     void linksPlantedByAnotherUser();
     void ownerAndModeStay();
     void fullFileSystem();
+    void aWriteCutShortLeavesTheFileAsItWas();
     void symbolicLinkIsRewrittenAtItsTarget();
     void hardLinkedLedgerIsNotSplit();
     void killedAtAnyInstantLeavesAWholeLedger();
@@ -401,6 +402,27 @@ void tst_Faults::fullFileSystem()
     // The sweep crossed the edge: some of it fitted and some did not.
     QVERIFY(successes > 0);
     QVERIFY(failures > 0);
+}
+
+void tst_Faults::aWriteCutShortLeavesTheFileAsItWas()
+{
+    // The file size limit cuts a write off part way, where a full disk would at a page's end.
+    for (const QString &operation : { u"append"_s, u"drop-first"_s }) {
+        LedgerFixture f;
+        f.write(Two);
+        const qsizetype limit = operation == u"append" ? Two.size() + 10 : 10;
+        QStringList args { u"--fsize=%1"_s.arg(limit), QStringLiteral(PORUNKA_LEDGERTOOL), operation,
+                           f.path() };
+        if (operation == u"append")
+            args.append(u"300"_s);
+        QProcess tool;
+        tool.start(u"prlimit"_s, args);
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()).trimmed(),
+                 u"failed %1 %2"_s.arg(int(LedgerStatus::Failure::Write)).arg(EFBIG));
+        QCOMPARE(f.bytes(), Two);
+        QCOMPARE(entriesOf(f.dir()).size(), 1);
+    }
 }
 
 void tst_Faults::symbolicLinkIsRewrittenAtItsTarget()

@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 
+#include <csignal>
 #include <cstdio>
 
 #include <sys/resource.h>
@@ -66,6 +67,8 @@ LedgerStatus dropFirst(const QString &path)
 
 int main(int argc, char *argv[])
 {
+    // As the program does: a file size limit shows as a failed write, not as a killed process.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3)
