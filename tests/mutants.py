@@ -189,7 +189,7 @@ MUTANTS = [
     ("S04", "ledger/ledgerfile.cpp", "    if (file.st.st_size > MaxLedgerBytes) // not a ledger: never written to\n",
      "    if (false)\n", "a deposit appended to a file too large to be a ledger"),
     ("S05", "ledger/ledgerfile.cpp", "const FileResult replaced = replaceFile(backup, bytes, &ledger.st);",
-     "FileResult followed; const FileResult replaced = replaceFile(replacementTarget(backup, followed), bytes, &ledger.st);",
+     "const QString real = QFileInfo(backup).canonicalFilePath(); const FileResult replaced = replaceFile(real.isEmpty() ? backup : real, bytes, &ledger.st);",
      "the backup written through a link in its place"),
     ("S06", "ledger/fileaccess.cpp", "        if (::fchown(file.fd(), like->st_uid, like->st_gid) != 0)\n            (void)::fchown(file.fd(), uid_t(-1), like->st_gid);\n",
      "", "root's rewrite gives another user's ledger to root"),
