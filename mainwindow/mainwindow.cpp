@@ -583,11 +583,12 @@ void MainWindow::AppendDepositRow(const QString &amountText)
 {
     const QDateTime now = m_clock.now(); // the list's own reading; the file takes another
     const int row = DataRowCount() + 1;
+    // The row converts the text it is given, as the list always has; Deposit checked it.
     const Money amount = parseAmount(amountText).value();
     m_totals.AddDepositAmount(amount);
     m_model->appendRow(dateText(now.date()), timeText(now.time()), amount, m_totals.total());
     msgKozeni->showRowAtTop(row - 1);
-    ShowTotals(m_totals.FinishDeposit(parseAmount(amountText).value(), row));
+    ShowTotals(m_totals.FinishDeposit(amount, row));
 }
 
 void MainWindow::RemoveCurrentRow()

@@ -122,6 +122,7 @@ private:
     // Written back in the character set it was read in.
     LedgerEncoding m_encoding = LedgerEncoding::Cp932;
     HelpViewer *m_help = nullptr;
-    // The help file the viewer is asked about; set before every request.
+    // The help file the window last asked the viewer about. Kept, though nothing reads it back:
+    // each help handler sets it and hands it to the viewer, so every call reads the same way.
     QString m_helpFileName;
 };
