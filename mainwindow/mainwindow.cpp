@@ -335,10 +335,10 @@ void MainWindow::Deposit()
     if (!m_loadStatus.ok())
         ReloadFromLedger();
     if (!m_loadStatus.ok()) {
-        warn(u"入金できません"_s,
-             u"台帳ファイルを読めないため、この入金は記録していません。\n"
-             "入力した金額は入力欄に残してあります。\n\nファイル: %1\n理由: %2"_s
-                     .arg(m_loadStatus.path, reasonText(m_loadStatus)));
+        refuseDeposit(u"入金できません"_s,
+                      u"台帳ファイルを読めないため、この入金は記録していません。\n"
+                      "入力した金額は入力欄に残してあります。\n\nファイル: %1\n理由: %2"_s
+                              .arg(m_loadStatus.path, reasonText(m_loadStatus)));
         return;
     }
 
@@ -346,15 +346,15 @@ void MainWindow::Deposit()
     case LedgerTotals::Refusal::None:
         break;
     case LedgerTotals::Refusal::TooManyEntries:
-        warn(u"入金できません"_s,
-             u"入金の記録は %1 回までです。この入金は記録していません。\n"
-             "これまでの記録はそのまま残っています。"_s
-                     .arg(QLocale(QLocale::Japanese).toString(LedgerTotals::MaxEntries)));
+        refuseDeposit(u"入金できません"_s,
+                      u"入金の記録は %1 回までです。この入金は記録していません。\n"
+                      "これまでの記録はそのまま残っています。"_s
+                              .arg(QLocale(QLocale::Japanese).toString(LedgerTotals::MaxEntries)));
         return;
     case LedgerTotals::Refusal::TotalOutOfRange:
-        warn(u"入金できません"_s,
-             u"この入金を加えると合計が扱える金額を超えるため、記録していません。\n"
-             "これまでの記録はそのまま残っています。"_s);
+        refuseDeposit(u"入金できません"_s,
+                      u"この入金を加えると合計が扱える金額を超えるため、記録していません。\n"
+                      "これまでの記録はそのまま残っています。"_s);
         return;
     }
 
@@ -364,11 +364,10 @@ void MainWindow::Deposit()
     if (!saved.ok()) {
         // No row may stay for a deposit the file does not hold.
         ReloadFromLedger();
-        warn(u"入金を保存できません"_s,
-             u"台帳ファイルに書き込めなかったため、この入金は記録していません。\n"
-             "入力した金額は入力欄に残してあります。\n\n"
-             "ファイル: %1\n理由: %2"_s.arg(saved.path, reasonText(saved)));
-        txtKozeni_Inp->setFocus();
+        refuseDeposit(u"入金を保存できません"_s,
+                      u"台帳ファイルに書き込めなかったため、この入金は記録していません。\n"
+                      "入力した金額は入力欄に残してあります。\n\n"
+                      "ファイル: %1\n理由: %2"_s.arg(saved.path, reasonText(saved)));
         return;
     }
     // Someone else wrote to the file too: numbers and running totals follow the file.
@@ -508,6 +507,12 @@ void MainWindow::ExitProgram()
 void MainWindow::warn(const QString &title, const QString &text)
 {
     MessageBox::show(this, title, text, MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
+}
+
+void MainWindow::refuseDeposit(const QString &title, const QString &text)
+{
+    warn(title, text);
+    txtKozeni_Inp->setFocus(); // the amount stays in the box, ready to try again
 }
 
 bool MainWindow::backUpBefore(const QString &action)

@@ -105,6 +105,7 @@ private:
 
     void reportUnreadLedger();
     void warn(const QString &title, const QString &text);
+    void refuseDeposit(const QString &title, const QString &text);
     bool backUpBefore(const QString &action);
     // Shows what the file holds, then why `action` did not change it.
     void reportFailedChange(const QString &action, const LedgerStatus &status);
