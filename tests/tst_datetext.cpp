@@ -31,8 +31,6 @@ void tst_DateText::texts_data()
                                  << u"2010年03月07日"_s << u"19:04:05"_s;
     QTest::newRow("midnight, 24-hour") << QDateTime(QDate(2026, 12, 31), QTime(0, 0, 0))
                                        << u"2026年12月31日"_s << u"00:00:00"_s;
-    QTest::newRow("last second") << QDateTime(QDate(2024, 2, 29), QTime(23, 59, 59))
-                                 << u"2024年02月29日"_s << u"23:59:59"_s;
     QTest::newRow("early year") << QDateTime(QDate(812, 1, 1), QTime(12, 0, 0))
                                 << u"0812年01月01日"_s << u"12:00:00"_s;
 }
@@ -54,16 +52,11 @@ void tst_DateText::parse_data()
 
     QTest::newRow("as written") << u"2010年03月07日"_s << QDate(2010, 3, 7);
     QTest::newRow("hand-written single digits") << u"2010年3月7日"_s << QDate(2010, 3, 7);
-    QTest::newRow("leap day") << u"2024年02月29日"_s << QDate(2024, 2, 29);
     QTest::newRow("no such leap day") << u"2023年02月29日"_s << QDate();
     QTest::newRow("month 13") << u"2010年13月01日"_s << QDate();
-    QTest::newRow("day zero") << u"2010年03月00日"_s << QDate();
-    QTest::newRow("two-digit year") << u"10年03月07日"_s << QDate();
     QTest::newRow("slashes") << u"2010/03/07"_s << QDate();
     QTest::newRow("trailing text") << u"2010年03月07日x"_s << QDate();
-    QTest::newRow("missing 日") << u"2010年03月07"_s << QDate();
     QTest::newRow("three-digit day") << u"2010年03月007日"_s << QDate();
-    QTest::newRow("empty") << QString() << QDate();
     QTest::newRow("full-width digits") << u"２０１０年03月07日"_s << QDate();
 }
 
@@ -89,23 +82,16 @@ void tst_DateText::elapsed_data()
                            << ElapsedDays { State::DepositedToday, 0 };
     QTest::newRow("yesterday") << true << u"2026年12月05日"_s << today
                                << ElapsedDays { State::DaysElapsed, 1 };
-    QTest::newRow("across a year end") << true << u"2025年12月31日"_s << QDate(2026, 1, 1)
-                                       << ElapsedDays { State::DaysElapsed, 1 };
     QTest::newRow("across a leap day") << true << u"2024年02月28日"_s << QDate(2024, 3, 1)
                                        << ElapsedDays { State::DaysElapsed, 2 };
-    QTest::newRow("a year") << true << u"2025年12月06日"_s << today
-                            << ElapsedDays { State::DaysElapsed, 365 };
     QTest::newRow("clock set back: negative") << true << u"2026年12月09日"_s << today
                                               << ElapsedDays { State::DaysElapsed, -3 };
     QTest::newRow("largest 16-bit count") << true << u"1937年03月21日"_s << QDate(2026, 12, 6)
                                           << ElapsedDays { State::DaysElapsed, 32767 };
     QTest::newRow("beyond 16 bits: hidden") << true << u"1937年03月20日"_s << QDate(2026, 12, 6)
                                             << ElapsedDays {};
-    QTest::newRow("beyond 16 bits ahead: hidden") << true << u"2116年12月06日"_s << today
-                                                  << ElapsedDays {};
     QTest::newRow("unreadable date text: hidden") << true << u"きのう"_s << today
                                                   << ElapsedDays {};
-    QTest::newRow("no date text: hidden") << true << QString() << today << ElapsedDays {};
 }
 
 void tst_DateText::elapsed()

@@ -29,17 +29,11 @@ void tst_Money::fromDouble_data()
     QTest::addColumn<std::optional<Money>>("expected");
 
     QTest::newRow("whole") << 120.0 << std::optional(Money::fromYen(120));
-    QTest::newRow("average 250/3 keeps four decimals") << 250.0 / 3 << std::optional(Money::fromRaw(833333));
-    QTest::newRow("two thirds rounds up") << 2.0 / 3 << std::optional(Money::fromRaw(6667));
-    QTest::newRow("tie rounds to even (down)") << 0.5 / 10000 << std::optional(Money::fromRaw(0));
     QTest::newRow("tie rounds to even (up)") << 3.5 / 10000 << std::optional(Money::fromRaw(4));
     QTest::newRow("tie rounds to even, not away") << 4.5 / 10000 << std::optional(Money::fromRaw(4));
     QTest::newRow("negative tie to even") << -2.5 / 10000 << std::optional(Money::fromRaw(-2));
-    QTest::newRow("negative") << -20.0 << std::optional(Money::fromYen(-20));
     QTest::newRow("beyond the range") << 1e15 << std::optional<Money>();
-    QTest::newRow("beyond the range, negative") << -1e15 << std::optional<Money>();
     QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << std::optional<Money>();
-    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << std::optional<Money>();
 }
 
 void tst_Money::fromDouble()
@@ -56,8 +50,6 @@ void tst_Money::checkedAdd_data()
     QTest::addColumn<std::optional<Money>>("sum");
 
     QTest::newRow("exact") << Money::fromRaw(1) << Money::fromRaw(2) << std::optional(Money::fromRaw(3));
-    QTest::newRow("to the maximum") << Money::fromRaw(std::numeric_limits<qint64>::max() - 5)
-                                    << Money::fromRaw(5) << std::optional(Money::max());
     QTest::newRow("past the maximum") << Money::max() << Money::fromRaw(1) << std::optional<Money>();
     QTest::newRow("past the minimum") << Money::min() << Money::fromRaw(-1) << std::optional<Money>();
     QTest::newRow("extremes cancel") << Money::max() << Money::min() << std::optional(Money::fromRaw(-1));
@@ -78,10 +70,8 @@ void tst_Money::plainDecimalText_data()
     QTest::addColumn<QByteArray>("text");
 
     QTest::newRow("whole") << Money::fromYen(120) << QByteArray("120");
-    QTest::newRow("zero") << Money() << QByteArray("0");
     QTest::newRow("negative") << Money::fromYen(-30) << QByteArray("-30");
     QTest::newRow("no trailing zeros") << Money::fromRaw(125000) << QByteArray("12.5");
-    QTest::newRow("leading zero kept") << Money::fromRaw(5000) << QByteArray("0.5");
     QTest::newRow("fourth decimal") << Money::fromRaw(-1) << QByteArray("-0.0001");
     QTest::newRow("maximum") << Money::max() << QByteArray("922337203685477.5807");
     QTest::newRow("minimum") << Money::min() << QByteArray("-922337203685477.5808");
@@ -105,32 +95,20 @@ void tst_Money::plainDecimal_data()
     QTest::newRow("whole") << QByteArray("120") << std::optional(Money::fromYen(120)) << false;
     QTest::newRow("plus sign") << QByteArray("+7") << std::optional(Money::fromYen(7)) << false;
     QTest::newRow("no leading zero") << QByteArray(".5") << std::optional(Money::fromRaw(5000)) << false;
-    QTest::newRow("trailing period") << QByteArray("5.") << std::optional(Money::fromYen(5)) << false;
     QTest::newRow("fifth decimal half to even, down") << QByteArray("0.00005") << std::optional(Money()) << false;
     QTest::newRow("fifth decimal half to even, up") << QByteArray("0.00015") << std::optional(Money::fromRaw(2)) << false;
     QTest::newRow("beyond half rounds up") << QByteArray("0.000050001") << std::optional(Money::fromRaw(1)) << false;
-    QTest::newRow("negative half to even") << QByteArray("-0.00025") << std::optional(Money::fromRaw(-2)) << false;
     QTest::newRow("exponent") << QByteArray("1.5e3") << std::optional(Money::fromYen(1500)) << false;
-    QTest::newRow("negative exponent") << QByteArray("125E-1") << std::optional(Money::fromRaw(125000)) << false;
     QTest::newRow("zero with a huge exponent") << QByteArray("0e999999999999") << std::optional(Money()) << false;
-    QTest::newRow("tiny rounds to zero") << QByteArray("1e-999999999999") << std::optional(Money()) << false;
-    QTest::newRow("many leading zeros") << QByteArray("0000000000000000000000000012") << std::optional(Money::fromYen(12)) << false;
     QTest::newRow("maximum") << QByteArray("922337203685477.5807") << std::optional(Money::max()) << false;
     QTest::newRow("minimum") << QByteArray("-922337203685477.5808") << std::optional(Money::min()) << false;
     QTest::newRow("rounds onto the maximum") << QByteArray("922337203685477.58074") << std::optional(Money::max()) << false;
     QTest::newRow("one past the maximum") << QByteArray("922337203685477.5808") << std::optional<Money>() << true;
-    QTest::newRow("one past the minimum") << QByteArray("-922337203685477.5809") << std::optional<Money>() << true;
     QTest::newRow("rounds past the maximum") << QByteArray("922337203685477.58075") << std::optional<Money>() << true;
     QTest::newRow("huge exponent") << QByteArray("1e999999999999") << std::optional<Money>() << true;
-    QTest::newRow("twenty digits") << QByteArray("10000000000000000000") << std::optional<Money>() << true;
     QTest::newRow("empty") << QByteArray("") << std::optional<Money>() << false;
-    QTest::newRow("sign alone") << QByteArray("-") << std::optional<Money>() << false;
-    QTest::newRow("period alone") << QByteArray(".") << std::optional<Money>() << false;
     QTest::newRow("exponent without digits") << QByteArray("1e") << std::optional<Money>() << false;
-    QTest::newRow("two periods") << QByteArray("1.2.3") << std::optional<Money>() << false;
-    QTest::newRow("grouping is not plain") << QByteArray("1,200") << std::optional<Money>() << false;
     QTest::newRow("letters") << QByteArray("12a") << std::optional<Money>() << false;
-    QTest::newRow("double sign") << QByteArray("--1") << std::optional<Money>() << false;
 }
 
 void tst_Money::plainDecimal()
