@@ -27,12 +27,9 @@ void tst_DateText::texts_data()
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("time");
 
-    QTest::newRow("zero-padded") << QDateTime(QDate(2010, 3, 7), QTime(19, 4, 5))
-                                 << u"2010年03月07日"_s << u"19:04:05"_s;
-    QTest::newRow("midnight, 24-hour") << QDateTime(QDate(2026, 12, 31), QTime(0, 0, 0))
-                                       << u"2026年12月31日"_s << u"00:00:00"_s;
-    QTest::newRow("early year") << QDateTime(QDate(812, 1, 1), QTime(12, 0, 0))
-                                << u"0812年01月01日"_s << u"12:00:00"_s;
+    QTest::newRow("zero-padded") << QDateTime(QDate(2010, 3, 7), QTime(19, 4, 5)) << u"2010年03月07日"_s << u"19:04:05"_s;
+    QTest::newRow("midnight, 24-hour") << QDateTime(QDate(2026, 12, 31), QTime(0, 0, 0)) << u"2026年12月31日"_s << u"00:00:00"_s;
+    QTest::newRow("early year") << QDateTime(QDate(812, 1, 1), QTime(12, 0, 0)) << u"0812年01月01日"_s << u"12:00:00"_s;
 }
 
 void tst_DateText::texts()
@@ -76,22 +73,14 @@ void tst_DateText::elapsed_data()
 
     const QDate today(2026, 12, 6);
     QTest::newRow("no deposits") << false << QString() << today << ElapsedDays {};
-    QTest::newRow("no deposits, stale date text") << false << u"2026年12月01日"_s << today
-                                                   << ElapsedDays {};
-    QTest::newRow("today") << true << u"2026年12月06日"_s << today
-                           << ElapsedDays { State::DepositedToday, 0 };
-    QTest::newRow("yesterday") << true << u"2026年12月05日"_s << today
-                               << ElapsedDays { State::DaysElapsed, 1 };
-    QTest::newRow("across a leap day") << true << u"2024年02月28日"_s << QDate(2024, 3, 1)
-                                       << ElapsedDays { State::DaysElapsed, 2 };
-    QTest::newRow("clock set back: negative") << true << u"2026年12月09日"_s << today
-                                              << ElapsedDays { State::DaysElapsed, -3 };
-    QTest::newRow("largest 16-bit count") << true << u"1937年03月21日"_s << QDate(2026, 12, 6)
-                                          << ElapsedDays { State::DaysElapsed, 32767 };
-    QTest::newRow("beyond 16 bits: hidden") << true << u"1937年03月20日"_s << QDate(2026, 12, 6)
-                                            << ElapsedDays {};
-    QTest::newRow("unreadable date text: hidden") << true << u"きのう"_s << today
-                                                  << ElapsedDays {};
+    QTest::newRow("no deposits, stale date text") << false << u"2026年12月01日"_s << today << ElapsedDays {};
+    QTest::newRow("today") << true << u"2026年12月06日"_s << today << ElapsedDays { State::DepositedToday, 0 };
+    QTest::newRow("yesterday") << true << u"2026年12月05日"_s << today << ElapsedDays { State::DaysElapsed, 1 };
+    QTest::newRow("across a leap day") << true << u"2024年02月28日"_s << QDate(2024, 3, 1) << ElapsedDays { State::DaysElapsed, 2 };
+    QTest::newRow("clock set back: negative") << true << u"2026年12月09日"_s << today << ElapsedDays { State::DaysElapsed, -3 };
+    QTest::newRow("largest 16-bit count") << true << u"1937年03月21日"_s << QDate(2026, 12, 6) << ElapsedDays { State::DaysElapsed, 32767 };
+    QTest::newRow("beyond 16 bits: hidden") << true << u"1937年03月20日"_s << QDate(2026, 12, 6) << ElapsedDays {};
+    QTest::newRow("unreadable date text: hidden") << true << u"きのう"_s << today << ElapsedDays {};
 }
 
 void tst_DateText::elapsed()
