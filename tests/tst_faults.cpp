@@ -382,13 +382,20 @@ void tst_Faults::killedAtAnyInstantLeavesAWholeLedger()
 
 void tst_Faults::theProgramStartedTwiceOpensOneWindow()
 {
-    LedgerFixture f;
+    LedgerFixture f, s;
     f.write(Two);
-    // The window's name, among the sockets of the kernel's abstract namespace.
-    const auto listening = [] {
-        QFile sockets(u"/proc/net/unix"_s);
-        return sockets.open(QIODevice::ReadOnly) && sockets.readAll().contains("@porunka-" + QByteArray::number(::getuid()) + '-');
+    // A ledger's window answers to a name of the user and the ledger's path, in the kernel's
+    // abstract namespace; the socket table shows whether something holds it.
+    const auto nameOf = [](uid_t user, const LedgerFixture &ledger) {
+        const QString path = QDir(ledger.dir()).canonicalPath() + u'/' + QString::fromUtf16(LedgerFileName);
+        return "porunka-" + QByteArray::number(user) + '-'
+                + QCryptographicHash::hash(QFile::encodeName(path), QCryptographicHash::Sha1).toHex();
     };
+    const auto held = [](const QByteArray &name) {
+        QFile sockets(u"/proc/net/unix"_s);
+        return sockets.open(QIODevice::ReadOnly) && sockets.readAll().contains(" @" + name + '\n');
+    };
+    const auto listening = [&] { return held(nameOf(::getuid(), f)); };
     const auto startIn = [](QProcess &program, const QString &dir) {
         program.setWorkingDirectory(dir);
         program.start(QStringLiteral(PORUNKA_PROGRAM), {});
@@ -416,9 +423,7 @@ void tst_Faults::theProgramStartedTwiceOpensOneWindow()
     // Another user holding the name first cannot keep this user's program from starting.
     if (::geteuid() != 0)
         return;
-    LedgerFixture s;
-    const QByteArray name = "porunka-0-" + QCryptographicHash::hash(QFile::encodeName(QDir(s.dir()).canonicalPath() + u'/'
-                                       + QString::fromUtf16(LedgerFileName)), QCryptographicHash::Sha1).toHex();
+    const QByteArray name = nameOf(0, s);
     const pid_t squatter = ::fork();
     if (squatter == 0) {
         sockaddr_un address { AF_UNIX, {} };
@@ -434,7 +439,7 @@ void tst_Faults::theProgramStartedTwiceOpensOneWindow()
         ::kill(squatter, SIGKILL);
         ::waitpid(squatter, nullptr, 0);
     });
-    QTRY_VERIFY(listening());
+    QTRY_VERIFY(held(name));
     QProcess fourth;
     QVERIFY(startIn(fourth, s.dir()));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(s.path()), 20000); // its ledger, created at start
