@@ -78,7 +78,7 @@ void tst_MainWindow::emptyLedgerWelcomesThenTakesInput()
         main = w.isVisible() ? w.geometry() : QRect(); // the main window first, the welcome over it
         welcome = modal->geometry();
         auto *button = modal->findChild<QPushButton *>(u"cmdModori"_s);
-        QTest::qWaitFor([&] { return QApplication::focusWidget() == button; });
+        (void)QTest::qWaitFor([&] { return QApplication::focusWidget() == button; });
         focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
         QTest::keyClick(button, Qt::Key_Return);
     });
