@@ -110,7 +110,8 @@ void tst_LedgerFile::load_data()
     QTest::newRow("text after a closing quote") << A + date + "x,\"19:04:05\",5\r\n" + C << u"120 -30"_s << QStringList { at(LedgerReadError::Malformed, 2, 1) };
     QTest::newRow("bytes that are not CP932") << A + "\"2010\x85\x40\",\"08:00:00\",5\r\n" + C << u"120 -30"_s << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
     QTest::newRow("a control byte in a text") << A + "\"2010\x01\",\"08:00:00\",5\r\n" << u"120"_s << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
-    QTest::newRow("a UTF-8 line in a CP932 ledger") << A + Utf8 + A << u"120 120"_s << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
+    // 日本 in UTF-8 is valid CP932 too, where it would read as other characters.
+    QTest::newRow("a UTF-8 line in a CP932 ledger") << A + "\"日本\",\"08:00:00\",80\r\n" + A << u"120 120"_s << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
     QTest::newRow("a CP932 line in a UTF-8 ledger") << Utf8 + A + Utf8 << u"80 80"_s << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
     QTest::newRow("torn append: NUL bytes") << A + QByteArray(34, '\0') << u"120"_s << QStringList { at(LedgerReadError::TooFewFields, 2, 1) };
     QTest::newRow("a bad entry costs only its first line") << date + ",\"19:04:05\"\r\nabc\r\n" + C << u"-30"_s
