@@ -627,10 +627,12 @@ LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTim
     const int fd = file.handle.fd();
     const off_t size = file.st.st_size;
     if (size > 0) {
-        char last = 0;
-        if (::pread(fd, &last, 1, size - 1) != 1)
+        char tail[3] = {};
+        const off_t from = std::max<off_t>(0, size - 3);
+        if (::pread(fd, tail, std::size_t(size - from), from) != size - from)
             return failed({ FileFailure::Read, errno }, path);
-        if (last != '\n')
+        // A last line without its end gets one; a byte-order mark alone is no line.
+        if (tail[size - from - 1] != '\n' && !(size == 3 && QByteArrayView(tail, 3) == Utf8Bom))
             bytes.prepend("\r\n");
     }
     const bool asSeen = seen && seen->sameInode(file.st);

@@ -579,8 +579,9 @@ void MainWindow::ReloadFromLedger()
     m_unread = std::move(load.unread);
     m_loadStatus = load.status;
     m_seen = std::move(load.stamp);
-    // An empty file takes the program's own character set again.
-    m_encoding = count > 0 || !m_unread.isEmpty() ? load.encoding : LedgerEncoding::Cp932;
+    // Deposits and rewrites go on in the file's character set: CP932 for an empty file, UTF-8
+    // for one a text editor saved with nothing but its byte-order mark.
+    m_encoding = load.encoding;
     ShowTotals(m_totals.FinishLoad(int(count), lastDate));
 }
 

@@ -77,7 +77,7 @@ MUTANTS = [
     ("L24", "ledger/ledgerentries.cpp", "QStringView(m_texts).sliced(offset + dateLength, timeLength)",
      "QStringView(m_texts).sliced(offset, timeLength)", "non-standard time text read from the wrong place"),
     # ledger/ledgerfile.cpp
-    ("L25", "ledger/ledgerfile.cpp", "        if (last != '\\n')\n            bytes.prepend(\"\\r\\n\");\n", "",
+    ("L25", "ledger/ledgerfile.cpp", "        if (tail[size - from - 1] != '\\n' && !(size == 3 && QByteArrayView(tail, 3) == Utf8Bom))\n            bytes.prepend(\"\\r\\n\");\n", "",
      "append merges into an unterminated last line"),
     ("L26", "ledger/ledgerfile.cpp", "if (::fdatasync(fd) != 0)", "if (false)",
      "append not made durable (no fdatasync)"),
@@ -133,8 +133,8 @@ MUTANTS = [
      "keypad Enter does not deposit"),
     ("W12", "mainwindow/mainwindow.cpp", "    if (DataRowCount() == 0) {\n        WelcomeWindow", "    if (DataRowCount() <= 1) {\n        WelcomeWindow",
      "welcome shown for a one-deposit ledger"),
-    ("W13", "mainwindow/mainwindow.cpp", "m_encoding = count > 0 || !m_unread.isEmpty() ? load.encoding : LedgerEncoding::Cp932;",
-     "m_encoding = load.encoding;", "an emptied UTF-8 ledger stays UTF-8"),
+    ("W13", "mainwindow/mainwindow.cpp", "m_encoding = load.encoding;",
+     "m_encoding = count > 0 ? load.encoding : LedgerEncoding::Cp932;", "a ledger holding only a UTF-8 mark gets CP932 lines"),
     ("W14", "mainwindow/mainwindow.cpp", "    txtKozeni_Inp->setFocus(); // the amount stays in the box, ready to try again", "",
      "focus not returned to the box after a refused deposit"),
     # mainwindow/depositmodel.cpp, depositview.cpp
@@ -219,6 +219,8 @@ MUTANTS = [
      "a minimised window not restored by a second start"),
     ("S19", "ledger/ledgerfile.cpp", "return { result.failure, QFileInfo(path).absoluteFilePath(), result.error };",
      "return { result.failure, path, result.error };", "messages name the ledger without its folder"),
+    ("S21", "ledger/ledgerfile.cpp", " && !(size == 3 && QByteArrayView(tail, 3) == Utf8Bom)", "",
+     "a line end put after a lone byte-order mark, as if it were a line"),
     ("S20", "ledger/ledgerfile.cpp", "        content.add(QByteArrayView(to, got));\n", "",
      "the load's digest left empty: every deletion refused"),
 ]
