@@ -109,8 +109,8 @@ MUTANTS = [
      "        const auto newTotal = m_total.checkedAdd(*amount);\n            if (false && !newTotal)",
      "general path ignores running-total overflow"),
     # mainwindow/mainwindow.cpp
-    ("W01", "mainwindow/mainwindow.cpp", "    if (!m_loadStatus.ok()) {\n        warn(u\"入金できません\"_s,",
-     "    if (false) {\n        warn(u\"入金できません\"_s,", "deposit written to a ledger that could not be read"),
+    ("W01", "mainwindow/mainwindow.cpp", "    if (!m_loadStatus.ok()) {\n        refuseDeposit(",
+     "    if (false) {\n        refuseDeposit(", "deposit written to a ledger that could not be read"),
     ("W02", "mainwindow/mainwindow.cpp", "        // No row may stay for a deposit the file does not hold.\n        ReloadFromLedger();\n", "",
      "a deposit the file refused stays in the list"),
     ("W03", "mainwindow/mainwindow.cpp", "    if (DataRowCount() == 1) {", "    if (DataRowCount() == 0) {",
