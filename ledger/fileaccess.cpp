@@ -181,9 +181,20 @@ FileResult writeAllBytes(int fd, QByteArrayView bytes)
 FileResult stampOf(int fd, FileStamp &stamp)
 {
     stamp = {};
-    QByteArray bytes;
-    if (const FileResult read = readAllBytes(fd, bytes, &stamp.content); !read.ok())
-        return read;
+    // Streamed through a small buffer: only the digest is kept.
+    char piece[16 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(fd, piece, sizeof piece);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return failure(FileFailure::Read, errno);
+        if (got == 0)
+            break;
+        if (stamp.content.length() + got > MaxLedgerBytes)
+            return failure(FileFailure::TooLarge);
+        stamp.content.add(QByteArrayView(piece, got));
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return failure(FileFailure::Read, errno);

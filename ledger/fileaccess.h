@@ -114,7 +114,7 @@ FileResult readAllBytes(int fd, QByteArray &out, ContentDigest *digest);
 // Writes all of `bytes`, on through short writes.
 FileResult writeAllBytes(int fd, QByteArrayView bytes);
 
-// The stamp of an open file, its whole content read.
+// The stamp of an open file, its whole content read and digested, never held.
 FileResult stampOf(int fd, FileStamp &stamp);
 
 // Replaces the file at `path` atomically: the bytes go to a new file beside it, which is made
