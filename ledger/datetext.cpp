@@ -1,13 +1,151 @@
 #include "datetext.h"
 
-using namespace Qt::Literals::StringLiterals;
+#include <iterator>
+#include <utility>
 
 namespace {
 
-QChar digit(int value)
+// The forms, with '9' standing for a digit. 年, 月 and 日 are the only characters outside ASCII.
+constexpr char16_t DateForm[] = u"9999年99月99日";
+constexpr char16_t TimeForm[] = u"99:99:99";
+constexpr char Cp932DateForm[] = "9999\x94\x4E" "99\x8C\x8E" "99\x93\xFA";
+constexpr char Cp932TimeForm[] = "99:99:99";
+
+constexpr char16_t code(QChar c) { return c.unicode(); }
+constexpr char16_t code(char16_t c) { return c; }
+constexpr char16_t code(char c) { return static_cast<unsigned char>(c); }
+
+// Which run of '9' in `Form` holds position I.
+template <auto &Form, std::size_t I>
+constexpr int runAt()
 {
-    return QChar(u'0' + value % 10);
+    int run = -1;
+    for (std::size_t k = 0; k <= I; ++k)
+        run += Form[k] == '9' && (k == 0 || Form[k - 1] != '9');
+    return run;
 }
+
+template <auto &Form, std::size_t I>
+bool readAt(char16_t c, int (&values)[3])
+{
+    if constexpr (Form[I] != '9') {
+        return c == code(Form[I]);
+    } else {
+        const unsigned digit = unsigned(c) - u'0';
+        values[runAt<Form, I>()] = values[runAt<Form, I>()] * 10 + int(digit);
+        return digit <= 9;
+    }
+}
+
+// The numbers the runs of '9' in `Form` stand for in `text`; false when the text does not follow
+// the form exactly. Unrolled at compile time: the reader calls it for every line of a ledger.
+template <auto &Form, typename Text>
+bool readForm(Text text, int (&values)[3])
+{
+    constexpr std::size_t Size = std::size(Form) - 1;
+    if (std::size_t(text.size()) != Size)
+        return false;
+    values[0] = values[1] = values[2] = 0;
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return (readAt<Form, I>(code(text[qsizetype(I)]), values) & ...);
+    }(std::make_index_sequence<Size>());
+}
+
+// Writes `form` with its runs of '9' replaced by the values' last digits, right to left.
+template <typename Out, typename Char, std::size_t N>
+void writeForm(Out *out, const Char (&form)[N], const int (&values)[3])
+{
+    int run = 3, value = 0;
+    for (std::size_t i = N - 1; i-- > 0;) {
+        if (form[i] != '9') {
+            out[i] = Out(form[i]);
+            continue;
+        }
+        if (i + 2 == N || form[i + 1] != '9')
+            value = values[--run];
+        out[i] = Out('0' + value % 10);
+        value /= 10;
+    }
+}
+
+template <typename Char, std::size_t N>
+QString formText(const Char (&form)[N], const int (&values)[3])
+{
+    QString text(qsizetype(N - 1), Qt::Uninitialized);
+    writeForm(text.data(), form, values);
+    return text;
+}
+
+template <std::size_t N>
+void appendForm(QByteArray &out, const char (&form)[N], const int (&values)[3])
+{
+    const qsizetype at = out.size();
+    out.resize(at + qsizetype(N - 1));
+    writeForm(out.data() + at, form, values);
+}
+
+StandardDateTime fromValues(const int (&date)[3], const int (&time)[3])
+{
+    return { quint16(date[0]), quint8(date[1]), quint8(date[2]),
+             quint8(time[0]), quint8(time[1]), quint8(time[2]) };
+}
+
+} // namespace
+
+StandardDateTime StandardDateTime::fromDateTime(QDate date, QTime time)
+{
+    return fromValues({ date.year(), date.month(), date.day() },
+                      { time.hour(), time.minute(), time.second() });
+}
+
+std::optional<StandardDateTime> StandardDateTime::fromTexts(QStringView date, QStringView time)
+{
+    int d[3], t[3];
+    if (!readForm<DateForm>(date, d) || !readForm<TimeForm>(time, t))
+        return std::nullopt;
+    return fromValues(d, t);
+}
+
+std::optional<StandardDateTime> StandardDateTime::fromCp932(QByteArrayView date,
+                                                            QByteArrayView time)
+{
+    int d[3], t[3];
+    if (!readForm<Cp932DateForm>(date, d) || !readForm<Cp932TimeForm>(time, t))
+        return std::nullopt;
+    return fromValues(d, t);
+}
+
+QString StandardDateTime::dateText() const
+{
+    return formText(DateForm, { year, month, day });
+}
+
+QString StandardDateTime::timeText() const
+{
+    return formText(TimeForm, { hour, minute, second });
+}
+
+void StandardDateTime::appendCp932Date(QByteArray &out) const
+{
+    appendForm(out, Cp932DateForm, { year, month, day });
+}
+
+void StandardDateTime::appendCp932Time(QByteArray &out) const
+{
+    appendForm(out, Cp932TimeForm, { hour, minute, second });
+}
+
+QString dateText(QDate date)
+{
+    return StandardDateTime::fromDateTime(date, {}).dateText();
+}
+
+QString timeText(QTime time)
+{
+    return StandardDateTime::fromDateTime({}, time).timeText();
+}
+
+namespace {
 
 // Reads between `minDigits` and `maxDigits` ASCII digits at `pos`; -1 when there are too few.
 int readNumber(QStringView text, qsizetype &pos, int minDigits, int maxDigits)
@@ -32,26 +170,6 @@ bool readChar(QStringView text, qsizetype &pos, char16_t c)
 }
 
 } // namespace
-
-QString dateText(QDate date)
-{
-    const int year = date.year();
-    const QChar text[] = { digit(year / 1000), digit(year / 100), digit(year / 10), digit(year),
-                           QChar(u'年'),
-                           digit(date.month() / 10), digit(date.month()),
-                           QChar(u'月'),
-                           digit(date.day() / 10), digit(date.day()),
-                           QChar(u'日') };
-    return QString(text, std::size(text));
-}
-
-QString timeText(QTime time)
-{
-    const QChar text[] = { digit(time.hour() / 10), digit(time.hour()), QChar(u':'),
-                           digit(time.minute() / 10), digit(time.minute()), QChar(u':'),
-                           digit(time.second() / 10), digit(time.second()) };
-    return QString(text, std::size(text));
-}
 
 QDate parseDateText(QStringView text)
 {

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "ledgerfile.h"
+
+#include <functional>
+
+// Reads what `read` gives into `load`, in pieces of `pieceSize` bytes or more that end after a
+// line feed; false when `read` fails. `size` is the expected size, for the first reservation.
+bool readLedgerPieces(LedgerLoad &load, qint64 size, qsizetype pieceSize,
+                      const std::function<qint64(char *, qint64)> &read);
