@@ -1,13 +1,15 @@
-#include "depositmodel.h"
+#include "chmfile.h"
 #include "fonts.h"
+#include "helpviewer.h"
 #include "messagebox.h"
 #include "singlewindow.h"
 #include "translations.h"
 #include "welcomewindow.h"
 #include "windowprobe.h"
 
-#include <QAbstractItemModelTester>
 #include <QAccessible>
+#include <QEventLoop>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,7 +17,9 @@
 
 #include <sys/stat.h>
 
-// The main window through its real widgets: how it looks, starts, takes deposits and refuses them.
+// The main window through its real widgets: how it looks and starts, what the user's deposits,
+// deletions and clearings do to the file and the figures, with one window on the ledger or two,
+// and the buttons that lead out of the program's work.
 class tst_MainWindow : public QObject
 {
     Q_OBJECT
@@ -26,31 +30,46 @@ private slots:
     {
         m_clock.set(Now);
         MessageBox::takeShown();
+        // A box nobody expected is answered with Cancel and shows up in takeShown().
+        MessageBox::answerUnexpected(MessageBox::Answer::Cancel);
     }
     void cleanup() { QCOMPARE(MessageBox::pendingAnswers(), 0); }
 
     void drawnAsDesigned();
     void emptyLedgerWelcomesThenTakesInput();
-    void start_data();
-    void start();
-    void deposit_data();
-    void deposit();
+    void session_data();
+    void session();
     void refusedDepositsLeaveTheFileAndKeepTheText_data();
     void refusedDepositsLeaveTheFileAndKeepTheText();
+    void twoWindowsOnOneLedgerNeverLoseALine_data();
+    void twoWindowsOnOneLedgerNeverLoseALine();
     void keyboardAndAssistiveTools();
     void installedFamily_data();
     void installedFamily();
     void aSecondStartBringsTheWindowBack();
-    void depositModelIsAConsistentModel();
+    // Last: once the application is told to exit, no event loop of this process runs again.
+    void helpIntroductionAndExit();
 
 private:
+    std::unique_ptr<MainWindow> start(const LedgerFixture &f) { return startMainWindow(m_clock, f.path()); }
+
     static inline const QDateTime Now { QDate(2026, 12, 6), QTime(19, 4, 5) };
     ManualClock m_clock { Now };
 };
 
+namespace {
+
+const QByteArray A = line("2026年11月20日", "08:00:00", "50");
+const QByteArray B = line("2026年11月28日", "12:30:00", "120");
+const QByteArray C = line("2026年12月05日", "21:15:00", "80");
+const QByteArray Unreadable = "\"2026\x94\x4E\",\"garbled\",\x83\x41\x83\x43\r\n";
+
+} // namespace
+
 void tst_MainWindow::initTestCase()
 {
     setUpJapaneseApplication(*qApp);
+    ChmFile::setReaderPath(QStringLiteral(PORUNKA_CHM_READER));
     QApplication::setCursorFlashTime(0); // a cursor that never blinks draws the same every time
 }
 
@@ -60,7 +79,7 @@ void tst_MainWindow::drawnAsDesigned()
     // twice the density compares with the pictures drawn for it.
     const QString density = qApp->devicePixelRatio() == 2 ? u"@2x"_s : QString();
     LedgerFixture f;
-    f.write(ledgerOf({ { "2026年11月20日", "50" }, { "2026年12月05日", "80" } }));
+    f.write(line("2026年11月20日", "12:00:00", "50") + line("2026年12月05日", "12:00:00", "80"));
     auto w = startMainWindow(m_clock, f.path());
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QVERIFY(looksLikeReference(*w, u"main"_s + density));
@@ -94,101 +113,116 @@ void tst_MainWindow::emptyLedgerWelcomesThenTakesInput()
     QCOMPARE(figures(w), u"1回 ¥300 ¥300 ¥300 ¥300"_s);
 }
 
-void tst_MainWindow::start_data()
+void tst_MainWindow::session_data()
 {
+    // What the user does, "; " between steps: "at HH:MM" (the clock, before the start), "type X",
+    // "return", "enter" (on the keypad), "save" (the button), "delete ROW [ok|cancel]" (a
+    // double-click), "del ROW ok" (the Delete key), "header" (a double-click on it), "clear [ok|cancel]".
     QTest::addColumn<QByteArray>("ledger");
-    QTest::addColumn<QTime>("at");
+    QTest::addColumn<QString>("actions");
+    QTest::addColumn<QByteArray>("after");
     QTest::addColumn<QString>("figures");
-    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("line");  // the visible parts of the elapsed-days line
+    QTest::addColumn<QString>("told");  // the first line of each box shown, " / " between
 
-    const QTime now = Now.time();
-    QTest::newRow("one deposit: no welcome") << ledgerOf({ { "2026年12月05日", "10" } }) << QTime(0, 1)
-                                             << u"1回 ¥10 ¥10 ¥10 ¥10"_s << u"前回の清算から|1日|経過しました"_s;
-    QTest::newRow("deposited today") << ledgerOf({ { "2026年11月01日", "50" }, { "2026年12月06日", "120" } }) << QTime(23, 59)
-                                     << u"2回 ¥170 ¥120 ¥50 ¥85"_s << u"本日入金済みです。"_s;
-    QTest::newRow("only the last entry counts") << ledgerOf({ { "2026年12月06日", "10" }, { "2026年12月01日", "10" } }) << now
-                                                << u"2回 ¥20 ¥10 ¥10 ¥10"_s << u"前回の清算から|5日|経過しました"_s;
-    QTest::newRow("clock set back") << ledgerOf({ { "2026年12月09日", "10" } }) << now
-                                    << u"1回 ¥10 ¥10 ¥10 ¥10"_s << u"前回の清算から|-3日|経過しました"_s;
-    QTest::newRow("a date that is no date: hidden") << QByteArray("\"\x82\xa0\",\"12:00:00\",10\r\n") << now
-                                                    << u"1回 ¥10 ¥10 ¥10 ¥10"_s << QString();
+    const auto now = [](const char *amount) { return line("2026年12月06日", "19:04:05", amount); };
+    const QByteArray D = line("2026年12月01日", "12:00:00", "100");
+    const QString five = u"前回の清算から|5日|経過しました"_s, one = u"前回の清算から|1日|経過しました"_s, today = u"本日入金済みです。"_s;
+    const QString d = u" のデータを削除してもいいですか？"_s, clear = u"これまでのデータを削除してもいいですか？"_s;
+    const QString plus300 = u"2回 ¥400 ¥300 ¥100 ¥200"_s, hundred = u"1回 ¥100 ¥100 ¥100 ¥100"_s, just500 = u"1回 ¥500 ¥500 ¥500 ¥500"_s;
+    QTest::newRow("one deposit: no welcome") << line("2026年12月05日", "12:00:00", "10") << u"at 00:01"_s << line("2026年12月05日", "12:00:00", "10") << u"1回 ¥10 ¥10 ¥10 ¥10"_s << one << QString();
+    QTest::newRow("deposited today") << A + now("120") << u"at 23:59"_s << A + now("120") << u"2回 ¥170 ¥120 ¥50 ¥85"_s << today << QString();
+    QTest::newRow("only the last entry counts") << now("10") + D << QString() << now("10") + D << u"2回 ¥110 ¥100 ¥10 ¥55"_s << five << QString();
+    QTest::newRow("clock set back") << line("2026年12月09日", "12:00:00", "10") << QString() << line("2026年12月09日", "12:00:00", "10") << u"1回 ¥10 ¥10 ¥10 ¥10"_s << u"前回の清算から|-3日|経過しました"_s << QString();
+    QTest::newRow("a date that is no date: hidden") << QByteArray("\"\x82\xa0\",\"12:00:00\",10\r\n") << QString() << QByteArray("\"\x82\xa0\",\"12:00:00\",10\r\n") << u"1回 ¥10 ¥10 ¥10 ¥10"_s << QString() << QString();
+    QTest::newRow("300 and Return") << D << u"type 300; return"_s << D + now("300") << plus300 << today << QString();
+    QTest::newRow("300 and keypad Enter") << D << u"type 300; enter"_s << D + now("300") << plus300 << today << QString();
+    QTest::newRow("300 and the button") << D << u"type 300; save"_s << D + now("300") << plus300 << today << QString();
+    QTest::newRow("full-width from an input method") << D << u"type ３００; return"_s << D + now("300") << plus300 << today << QString();
+    QTest::newRow("-50 lowers the total") << D << u"type -50; save"_s << D + now("-50") << u"2回 ¥50 ¥100 -¥50 ¥25"_s << today << QString();
+    QTest::newRow("¥1,200") << D << u"type ¥1,200; return"_s << D + now("1200") << u"2回 ¥1,300 ¥1,200 ¥100 ¥650"_s << today << QString();
+    QTest::newRow("12.5 written exactly, shown rounded") << D << u"type 12.5; return"_s << D + now("12.5") << u"2回 ¥113 ¥100 ¥13 ¥56"_s << today << QString();
+    QTest::newRow("empty, button") << D << u"save"_s << D << hundred << five << QString();
+    QTest::newRow("empty, Return") << D << u"return"_s << D << hundred << five << QString();
+    QTest::newRow("abc, button") << D << u"type abc; save"_s << D << hundred << five << QString();
+    QTest::newRow("abc, Return") << D << u"type abc; return"_s << D << hundred << five << QString();
+    QTest::newRow("beyond the money range") << D << u"type 1e15; return"_s << D << hundred << five << QString();
+    QTest::newRow("delete the first row") << A + B + C << u"delete 0 ok"_s << B + C << u"2回 ¥200 ¥120 ¥80 ¥100"_s << one << u"1 2026年11月20日 08:00:00 ¥50"_s + d;
+    QTest::newRow("delete the last row") << A + B + C << u"delete 2 ok"_s << A + B << u"2回 ¥170 ¥120 ¥50 ¥85"_s << one << u"3 2026年12月05日 21:15:00 ¥80"_s + d;
+    QTest::newRow("delete the middle row, Cancel") << A + B + C << u"delete 1 cancel"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
+    QTest::newRow("delete with the Delete key") << A + B + C << u"del 1 ok"_s << A + C << u"2回 ¥130 ¥80 ¥50 ¥65"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
+    QTest::newRow("12.5 is rewritten as the list shows it") << line("2026年11月20日", "08:00:00", "12.5") + B + C << u"delete 2 ok"_s
+            << line("2026年11月20日", "08:00:00", "13") + B << u"2回 ¥133 ¥120 ¥13 ¥67"_s << one << u"3 2026年12月05日 21:15:00 ¥80"_s + d;
+    QTest::newRow("the entry before an unread line") << A + Unreadable + B + C << u"delete 0 ok"_s << Unreadable + B + C << u"2回 ¥200 ¥120 ¥80 ¥100"_s << one << u"1 2026年11月20日 08:00:00 ¥50"_s + d;
+    QTest::newRow("the entry after an unread line") << A + Unreadable + B + C << u"delete 1 ok"_s << A + Unreadable + C << u"2回 ¥130 ¥80 ¥50 ¥65"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
+    QTest::newRow("the last row goes only by clearing") << C << u"delete 0"_s << C << u"1回 ¥80 ¥80 ¥80 ¥80"_s << one << u"最後の行はクリアボタンで削除してください"_s;
+    QTest::newRow("a double-click on the header") << B + C << u"header"_s << B + C << u"2回 ¥200 ¥120 ¥80 ¥100"_s << one << QString();
+    QTest::newRow("a double-click on an empty list") << QByteArray() << u"delete 0"_s << QByteArray() << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << QString();
+    QTest::newRow("clear") << A + B + C << u"clear ok"_s << QByteArray() << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear;
+    QTest::newRow("clear, then both largest and smallest") << A + B + C << u"clear ok; type 500; return"_s << now("500") << just500 << today << clear;
+    QTest::newRow("a cleared UTF-8 ledger takes the program's own characters") << QByteArray("\"2026年12月01日\",\"12:00:00\",100\r\n") << u"clear ok; type 500; return"_s << now("500") << just500 << today << clear;
+    QTest::newRow("clear, Cancel") << A + B + C << u"clear cancel; type 500; return"_s << A + B + C + now("500") << u"4回 ¥750 ¥500 ¥50 ¥188"_s << today << clear;
+    QTest::newRow("nothing to clear: no question") << QByteArray() << u"clear; type 500; return"_s << now("500") << just500 << today << QString();
+    QTest::newRow("only a UTF-8 mark: deposits go on in UTF-8") << QByteArray("\xEF\xBB\xBF") << u"clear; type 500; return"_s
+            << QByteArray("\xEF\xBB\xBF\"2026年12月06日\",\"19:04:05\",500\r\n") << just500 << today << QString();
 }
 
-void tst_MainWindow::start()
+void tst_MainWindow::session()
 {
     QFETCH(QByteArray, ledger);
-    QFETCH(QTime, at);
+    QFETCH(QString, actions);
     LedgerFixture f;
     f.write(ledger);
-    m_clock.set(QDateTime(Now.date(), at));
-    bool welcomed = true;
+    const QStringList steps = actions.split(u"; "_s, Qt::SkipEmptyParts);
+    if (!steps.isEmpty() && steps[0].startsWith(u"at "))
+        m_clock.set(QDateTime(Now.date(), QTime::fromString(steps[0].mid(3), u"hh:mm"_s)));
+    bool welcomed = false;
     auto w = startMainWindow(m_clock, f.path(), &welcomed);
-    QVERIFY(!welcomed);
+    QCOMPARE(welcomed, rows(*w).isEmpty());
+    QCOMPARE(MessageBox::takeShown().size(), int(ledger.contains(Unreadable))); // an unread line is told
+    // The last row is the current one, on a data column.
+    auto *list = control<QTableView>(*w, u"msgKozeni"_s);
+    QCOMPARE(list->currentIndex().row(), int(rows(*w).size()) - 1);
+    QVERIFY(rows(*w).isEmpty() || list->currentIndex().column() == 1);
+    auto *box = control<QLineEdit>(*w, u"txtKozeni_Inp"_s);
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    for (const QString &step : steps) {
+        const QString verb = step.section(u' ', 0, 0), arg = step.section(u' ', 1, 1), answer = step.section(u' ', -1);
+        if (answer == u"ok" || answer == u"cancel")
+            MessageBox::answerNext(answer == u"ok" ? MessageBox::Answer::Ok : MessageBox::Answer::Cancel);
+        if (verb == u"type" && arg.front().unicode() < 0x80) {
+            QTest::keyClicks(box, arg);
+        } else if (verb == u"type") { // what a keyboard alone cannot type, committed by an input method
+            QInputMethodEvent commit;
+            commit.setCommitString(arg);
+            QApplication::sendEvent(box, &commit);
+        } else if (verb == u"return" || verb == u"enter") {
+            QTest::keyClick(box, verb == u"enter" ? Qt::Key_Enter : Qt::Key_Return, verb == u"enter" ? Qt::KeypadModifier : Qt::NoModifier);
+        } else if (verb == u"save" || verb == u"clear") {
+            QTest::mouseClick(control(*w, verb == u"save" ? u"cmdKozeniHozon"_s : u"cmdKozeniClr"_s), Qt::LeftButton);
+        } else if (verb == u"delete") {
+            doubleClickRow(*w, arg.toInt());
+        } else if (verb == u"del") {
+            list->setFocus();
+            list->setCurrentIndex(list->model()->index(arg.toInt(), 1));
+            QTest::keyClick(list, Qt::Key_Delete);
+        } else if (verb == u"header") {
+            QTest::mouseDClick(list->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(100, 8));
+        }
+    }
+    QStringList told;
+    for (const MessageBox::Shown &shown : MessageBox::takeShown())
+        told.append(shown.text.section(u'\n', 0, 0).trimmed());
+    QTEST(told.join(u" / "), "told");
+    QTEST(f.bytes(), "after");
     QTEST(figures(*w), "figures");
     QTEST(elapsedLineText(*w), "line");
-    // The last row is the current one, on a data column.
-    const QModelIndex current = control<QTableView>(*w, u"msgKozeni"_s)->currentIndex();
-    QCOMPARE(current.row(), int(rows(*w).size()) - 1);
-    QCOMPARE(current.column(), 1);
-    QCOMPARE(MessageBox::takeShown(), {});
-}
-
-void tst_MainWindow::deposit_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("key"); // Return, Enter on the keypad, or 0 for the button
-    QTest::addColumn<QByteArray>("amount"); // as the file takes it; empty: nothing deposited
-    QTest::addColumn<QString>("figures");
-
-    const QString none = u"1回 ¥100 ¥100 ¥100 ¥100"_s;
-    QTest::newRow("300 and Return") << u"300"_s << int(Qt::Key_Return) << QByteArray("300") << u"2回 ¥400 ¥300 ¥100 ¥200"_s;
-    QTest::newRow("300 and keypad Enter") << u"300"_s << int(Qt::Key_Enter) << QByteArray("300") << u"2回 ¥400 ¥300 ¥100 ¥200"_s;
-    QTest::newRow("300 and the button") << u"300"_s << 0 << QByteArray("300") << u"2回 ¥400 ¥300 ¥100 ¥200"_s;
-    QTest::newRow("full-width from an input method") << u"３００"_s << int(Qt::Key_Return) << QByteArray("300") << u"2回 ¥400 ¥300 ¥100 ¥200"_s;
-    QTest::newRow("-50 lowers the total") << u"-50"_s << 0 << QByteArray("-50") << u"2回 ¥50 ¥100 -¥50 ¥25"_s;
-    QTest::newRow("¥1,200") << u"¥1,200"_s << int(Qt::Key_Return) << QByteArray("1200") << u"2回 ¥1,300 ¥1,200 ¥100 ¥650"_s;
-    QTest::newRow("12.5 written exactly, shown rounded") << u"12.5"_s << int(Qt::Key_Return) << QByteArray("12.5") << u"2回 ¥113 ¥100 ¥13 ¥56"_s;
-    QTest::newRow("empty, button") << QString() << 0 << QByteArray() << none;
-    QTest::newRow("empty, Return") << QString() << int(Qt::Key_Return) << QByteArray() << none;
-    QTest::newRow("abc, button") << u"abc"_s << 0 << QByteArray() << none;
-    QTest::newRow("abc, Return") << u"abc"_s << int(Qt::Key_Return) << QByteArray() << none;
-    QTest::newRow("beyond the money range") << u"1e15"_s << int(Qt::Key_Return) << QByteArray() << none;
-}
-
-void tst_MainWindow::deposit()
-{
-    QFETCH(QString, typed);
-    QFETCH(int, key);
-    QFETCH(QByteArray, amount);
-    LedgerFixture f;
-    const QByteArray before = ledgerOf({ { "2026年12月01日", "100" } });
-    f.write(before);
-    auto w = startMainWindow(m_clock, f.path());
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    auto *box = control<QLineEdit>(*w, u"txtKozeni_Inp"_s);
-    QTRY_COMPARE(QApplication::focusWidget(), box);
-    if (typed.isEmpty() || typed.front().unicode() < 0x80) {
-        QTest::keyClicks(box, typed);
-    } else { // what a keyboard alone cannot type, committed by an input method
-        QInputMethodEvent commit;
-        commit.setCommitString(typed);
-        QApplication::sendEvent(box, &commit);
-    }
-    if (key)
-        QTest::keyClick(box, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
-    else
-        QTest::mouseClick(control(*w, u"cmdKozeniHozon"_s), Qt::LeftButton);
-
-    QTEST(figures(*w), "figures");
-    const bool deposited = !amount.isEmpty();
-    QCOMPARE(f.bytes(), deposited ? before + line("2026年12月06日", "19:04:05", amount.constData()) : before);
-    QCOMPARE(box->text(), deposited || typed.isEmpty() ? QString() : typed);
-    // A click focuses the button; only a deposit puts the focus back into the box.
-    QCOMPARE(QApplication::focusWidget(), deposited || key ? static_cast<QWidget *>(box) : control(*w, u"cmdKozeniHozon"_s));
-    QCOMPARE(elapsedLineText(*w), deposited ? u"本日入金済みです。"_s : u"前回の清算から|5日|経過しました"_s);
-    if (deposited) // the new row: its number, the list's own clock reading and the running total
-        QVERIFY(rows(*w).last().startsWith(u"2 2026年12月06日 19:04:05 "_s) && rows(*w).last().endsWith(figures(*w).section(u' ', 1, 1)));
-    QCOMPARE(MessageBox::takeShown(), {});
+    // The list shows the file: numbered anew, each row with its running total.
+    QCOMPARE(rows(*w).size(), LoadLedger(f.path()).entries.size());
+    if (!rows(*w).isEmpty())
+        QVERIFY(rows(*w).last().startsWith(QString::number(rows(*w).size()) + u' ') && rows(*w).last().endsWith(figures(*w).section(u' ', 1, 1)));
+    // A deletion or clearing keeps the ledger as it was beside it.
+    QCOMPARE(bytesOf(ledgerBackupPath(f.path())), actions.contains(u" ok") ? ledger : QByteArray("<missing>"));
 }
 
 void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText_data()
@@ -205,7 +239,7 @@ void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText()
     QFETCH(QString, ledger);
     QFETCH(QString, told);
     LedgerFixture f;
-    QByteArray bytes = ledgerOf({ { "2026年12月01日", "100" } });
+    QByteArray bytes = line("2026年12月01日", "12:00:00", "100");
     if (ledger == u"full")
         bytes = bytes.repeated(LedgerTotals::MaxEntries);
     if (ledger == u"pipe") {
@@ -249,10 +283,72 @@ void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText()
     }
 }
 
+void tst_MainWindow::twoWindowsOnOneLedgerNeverLoseALine_data()
+{
+    QTest::addColumn<QString>("there"); // what another window or program does first
+    QTest::addColumn<QString>("here");  // then what this window does
+    QTest::newRow("a deposit there, a deletion here") << u"deposit"_s << u"delete"_s;
+    QTest::newRow("a clearing there, a deletion here") << u"clear"_s << u"delete"_s;
+    QTest::newRow("a deletion there, a clearing here") << u"delete"_s << u"clear"_s;
+    QTest::newRow("a line another program appends, a deposit here") << u"append"_s << u"deposit"_s;
+}
+
+void tst_MainWindow::twoWindowsOnOneLedgerNeverLoseALine()
+{
+    QFETCH(QString, there);
+    QFETCH(QString, here);
+    LedgerFixture f;
+    f.write(A + B + C);
+    auto other = start(f);
+    auto w = start(f);
+    const auto act = [&](MainWindow &window, const QString &action) {
+        if (action == u"deposit") {
+            deposit(window, u"300"_s);
+        } else if (action == u"append") {
+            QFile file(f.path());
+            QVERIFY(file.open(QIODevice::Append) && file.write(line("2026年12月06日", "07:00:00", "9")) > 0);
+        } else {
+            MessageBox::answerNext(MessageBox::Answer::Ok);
+            if (action == u"clear")
+                QTest::mouseClick(control(window, u"cmdKozeniClr"_s), Qt::LeftButton);
+            else
+                doubleClickRow(window, 0);
+        }
+    };
+    act(*other, there);
+    MessageBox::takeShown();
+    const QByteArray before = f.bytes();
+    act(*w, here);
+
+    // The list always shows what the file holds, numbered and totalled as the file is.
+    const LedgerLoad file = LoadLedger(f.path());
+    QCOMPARE(rows(*w).size(), file.entries.size());
+    if (!rows(*w).isEmpty())
+        QVERIFY(rows(*w).last().startsWith(QString::number(file.entries.size()) + u' '));
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    if (here == u"deposit") {
+        QCOMPARE(shown.size(), 0);
+        QVERIFY(f.bytes().startsWith(before));
+        QCOMPARE(file.entries.size(), 5);
+        return;
+    }
+    // Nothing this window did not see is replaced; it says so, naming the file.
+    QCOMPARE(f.bytes(), before);
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[1].title, u"台帳ファイルが変更されています"_s);
+    QVERIFY2(shown[1].text.contains(f.path()), qPrintable(shown[1].text));
+    // Now that it has seen the file, the user can act again.
+    if (rows(*w).size() > 1 || here == u"clear") {
+        act(*w, here);
+        QVERIFY(f.bytes() != before);
+        QCOMPARE(MessageBox::takeShown().size(), 1);
+    }
+}
+
 void tst_MainWindow::keyboardAndAssistiveTools()
 {
     LedgerFixture f;
-    f.write(ledgerOf({ { "2026年12月01日", "100" } }));
+    f.write(line("2026年12月01日", "12:00:00", "100"));
     auto w = startMainWindow(m_clock, f.path());
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QTRY_COMPARE(QApplication::focusWidget(), control(*w, u"txtKozeni_Inp"_s));
@@ -292,7 +388,7 @@ void tst_MainWindow::installedFamily()
 void tst_MainWindow::aSecondStartBringsTheWindowBack()
 {
     LedgerFixture f;
-    f.write(ledgerOf({ { "2026年12月01日", "100" } }));
+    f.write(line("2026年12月01日", "12:00:00", "100"));
     auto w = startMainWindow(m_clock, f.path());
     SingleWindow first(f.path());
     QVERIFY(first.claim());
@@ -306,17 +402,42 @@ void tst_MainWindow::aSecondStartBringsTheWindowBack()
     QVERIFY(SingleWindow(other.path()).claim());
 }
 
-void tst_MainWindow::depositModelIsAConsistentModel()
+void tst_MainWindow::helpIntroductionAndExit()
 {
-    DepositModel model;
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    model.setRows(LedgerEntries { { u"2010年03月07日"_s, u"19:04:05"_s, Money::fromYen(50) } }, { Money::fromYen(50) });
-    model.appendRow(u"2010年03月09日"_s, u"09:00:00"_s, Money::fromYen(-20), Money::fromYen(30));
-    QCOMPARE(model.index(1, DepositModel::Number).data().toString(), u"2"_s);
-    QCOMPARE(model.index(1, DepositModel::Amount).data().toString(), u"-¥20"_s);
-    QVERIFY(!(model.flags(model.index(0, DepositModel::Number)) & Qt::ItemIsSelectable));
-    model.removeRow(0);
-    QCOMPARE(model.rowCount(), 1);
+    // In a current directory that holds the help files, as an installed program finds them.
+    LedgerFixture f;
+    f.write(A);
+    for (const QString &name : { u"QoruHelp.chm"_s, u"LunvexHelp.chm"_s })
+        QVERIFY(QFile::copy(QStringLiteral(PORUNKA_HELP_DIR "/") + name, f.dir() + u'/' + name));
+    const QString previousDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(f.dir()));
+    auto w = start(f);
+    // The help twice: one window. The introduction, then the larger edition's help.
+    QTest::mouseClick(control(*w, u"cmdHelp"_s), Qt::LeftButton);
+    QTest::mouseClick(control(*w, u"cmdHelp"_s), Qt::LeftButton);
+    MessageBox::answerNext(MessageBox::Answer::Ok);
+    QTest::mouseClick(control(*w, u"cmdsyoukai"_s), Qt::LeftButton);
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QList<QPointer<QWidget>> help;
+    QStringList titles;
+    for (QWidget *window : w->helpViewer()->windows()) {
+        help.append(window);
+        titles.append(window->windowTitle());
+    }
+    titles.sort();
+    QCOMPARE(titles, (QStringList { u"ポルンカ貯めよう！ ヘルプ"_s, u"ポルンカ貯金！Ｐｒｏ"_s }));
+
+    // The exit button closes every help window and ends the event loop it is clicked in.
+    QEventLoop loop;
+    QTimer::singleShot(0, w.get(), [&] { QTest::mouseClick(control(*w, u"cmdEnd"_s), Qt::LeftButton); });
+    QTimer::singleShot(5000, &loop, [&] { loop.exit(1); });
+    QCOMPARE(loop.exec(), 0);
+    QVERIFY(QDir::setCurrent(previousDir));
+    QVERIFY(w->helpViewer()->windows().isEmpty());
+    for (const QPointer<QWidget> &window : help)
+        QTRY_VERIFY(!window || !window->isVisible());
+    QVERIFY(!w->isVisible());
+    QCOMPARE(f.bytes(), A); // and nothing was written
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -1,90 +1,30 @@
-#include "decimal.h"
-#include "money.h"
+#include "amount.h"
+#include "ledgerfixture.h"
 
 #include <QTest>
 
 #include <limits>
 
+using namespace Qt::Literals::StringLiterals;
+
 Q_DECLARE_METATYPE(Money)
 Q_DECLARE_METATYPE(std::optional<Money>)
 
+// Money as the ledger stores it, as the user types it and as the window shows it.
 class tst_Money : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void fromDouble_data();
-    void fromDouble();
-    void checkedAdd_data();
-    void checkedAdd();
-    void plainDecimalText_data();
-    void plainDecimalText();
     void plainDecimal_data();
     void plainDecimal();
+    void fromDouble_data();
+    void fromDouble();
+    void typedAmount_data();
+    void typedAmount();
+    void shownAmount_data();
+    void shownAmount();
 };
-
-void tst_Money::fromDouble_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<std::optional<Money>>("expected");
-
-    QTest::newRow("whole") << 120.0 << std::optional(Money::fromYen(120));
-    QTest::newRow("tie rounds to even (up)") << 3.5 / 10000 << std::optional(Money::fromRaw(4));
-    QTest::newRow("tie rounds to even, not away") << 4.5 / 10000 << std::optional(Money::fromRaw(4));
-    QTest::newRow("negative tie to even") << -2.5 / 10000 << std::optional(Money::fromRaw(-2));
-    QTest::newRow("beyond the range") << 1e15 << std::optional<Money>();
-    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << std::optional<Money>();
-}
-
-void tst_Money::fromDouble()
-{
-    QFETCH(double, value);
-    QFETCH(std::optional<Money>, expected);
-    QCOMPARE(Money::fromDouble(value), expected);
-}
-
-void tst_Money::checkedAdd_data()
-{
-    QTest::addColumn<Money>("a");
-    QTest::addColumn<Money>("b");
-    QTest::addColumn<std::optional<Money>>("sum");
-
-    QTest::newRow("exact") << Money::fromRaw(1) << Money::fromRaw(2) << std::optional(Money::fromRaw(3));
-    QTest::newRow("past the maximum") << Money::max() << Money::fromRaw(1) << std::optional<Money>();
-    QTest::newRow("past the minimum") << Money::min() << Money::fromRaw(-1) << std::optional<Money>();
-    QTest::newRow("extremes cancel") << Money::max() << Money::min() << std::optional(Money::fromRaw(-1));
-}
-
-void tst_Money::checkedAdd()
-{
-    QFETCH(Money, a);
-    QFETCH(Money, b);
-    QFETCH(std::optional<Money>, sum);
-    QCOMPARE(a.checkedAdd(b), sum);
-    QCOMPARE(b.checkedAdd(a), sum);
-}
-
-void tst_Money::plainDecimalText_data()
-{
-    QTest::addColumn<Money>("amount");
-    QTest::addColumn<QByteArray>("text");
-
-    QTest::newRow("whole") << Money::fromYen(120) << QByteArray("120");
-    QTest::newRow("negative") << Money::fromYen(-30) << QByteArray("-30");
-    QTest::newRow("no trailing zeros") << Money::fromRaw(125000) << QByteArray("12.5");
-    QTest::newRow("fourth decimal") << Money::fromRaw(-1) << QByteArray("-0.0001");
-    QTest::newRow("maximum") << Money::max() << QByteArray("922337203685477.5807");
-    QTest::newRow("minimum") << Money::min() << QByteArray("-922337203685477.5808");
-}
-
-void tst_Money::plainDecimalText()
-{
-    QFETCH(Money, amount);
-    QFETCH(QByteArray, text);
-    QCOMPARE(::plainDecimalText(amount), text);
-    // The ledger reads back exactly what it wrote.
-    QCOMPARE(parsePlainDecimal(text.toStdString()), std::optional(amount));
-}
 
 void tst_Money::plainDecimal_data()
 {
@@ -95,6 +35,7 @@ void tst_Money::plainDecimal_data()
     QTest::newRow("whole") << QByteArray("120") << std::optional(Money::fromYen(120)) << false;
     QTest::newRow("plus sign") << QByteArray("+7") << std::optional(Money::fromYen(7)) << false;
     QTest::newRow("no leading zero") << QByteArray(".5") << std::optional(Money::fromRaw(5000)) << false;
+    QTest::newRow("fourth decimal") << QByteArray("-0.0001") << std::optional(Money::fromRaw(-1)) << false;
     QTest::newRow("fifth decimal half to even, down") << QByteArray("0.00005") << std::optional(Money()) << false;
     QTest::newRow("fifth decimal half to even, up") << QByteArray("0.00015") << std::optional(Money::fromRaw(2)) << false;
     QTest::newRow("beyond half rounds up") << QByteArray("0.000050001") << std::optional(Money::fromRaw(1)) << false;
@@ -119,6 +60,91 @@ void tst_Money::plainDecimal()
     bool range = !outOfRange;
     QCOMPARE(parsePlainDecimal(text.toStdString(), &range), expected);
     QCOMPARE(range, outOfRange);
+    if (expected) // the ledger reads back exactly what it writes
+        QCOMPARE(parsePlainDecimal(plainDecimalText(*expected).toStdString()), expected);
+}
+
+void tst_Money::fromDouble_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<std::optional<Money>>("expected");
+    QTest::newRow("tie rounds to even (up)") << 3.5 / 10000 << std::optional(Money::fromRaw(4));
+    QTest::newRow("tie rounds to even, not away") << 4.5 / 10000 << std::optional(Money::fromRaw(4));
+    QTest::newRow("negative tie to even") << -2.5 / 10000 << std::optional(Money::fromRaw(-2));
+    QTest::newRow("beyond the range") << 1e15 << std::optional<Money>();
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << std::optional<Money>();
+}
+
+void tst_Money::fromDouble()
+{
+    QFETCH(double, value);
+    QTEST(Money::fromDouble(value), "expected");
+}
+
+void tst_Money::typedAmount_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<Money>>("expected");
+
+    const auto yen = [](int v) { return std::optional(Money::fromYen(v)); };
+    const std::optional<Money> none;
+    QTest::newRow("digits") << u"300"_s << yen(300);
+    QTest::newRow("surrounding spaces") << u"  300 "_s << yen(300);
+    QTest::newRow("minus") << u"-50"_s << yen(-50);
+    QTest::newRow("grouping") << u"1,234,567"_s << yen(1234567);
+    QTest::newRow("yen sign") << u"¥1,200"_s << yen(1200);
+    QTest::newRow("backslash as yen sign") << u"\\1200"_s << yen(1200);
+    QTest::newRow("minus after the sign") << u"¥-50"_s << yen(-50);
+    QTest::newRow("decimals") << u"12.5"_s << std::optional(Money::fromRaw(125000));
+    QTest::newRow("fifth decimal half to even") << u"0.00005"_s << std::optional(Money());
+    QTest::newRow("exponent") << u"1e3"_s << yen(1000);
+    QTest::newRow("full-width digits") << u"３００"_s << yen(300);
+    QTest::newRow("full-width minus and period") << u"－１２．５"_s << std::optional(Money::fromRaw(-125000));
+    QTest::newRow("minus sign U+2212") << u"\u221250"_s << yen(-50);
+    QTest::newRow("maximum") << u"922337203685477.5807"_s << std::optional(Money::max());
+    QTest::newRow("empty") << QString() << none;
+    QTest::newRow("letters") << u"abc"_s << none;
+    QTest::newRow("yen sign alone") << u"¥"_s << none;
+    QTest::newRow("two signs") << u"-¥-50"_s << none;
+    QTest::newRow("sign after the number") << u"50-"_s << none;
+    QTest::newRow("group of two") << u"1,00"_s << none;
+    QTest::newRow("group of four") << u"1,0000"_s << none;
+    QTest::newRow("leading group of four") << u"1234,567"_s << none;
+    QTest::newRow("one past the maximum") << u"922337203685477.5808"_s << none;
+    QTest::newRow("beyond the range by exponent") << u"1e15"_s << none;
+    QTest::newRow("katakana long vowel is not a minus") << u"ー50"_s << none;
+}
+
+void tst_Money::typedAmount()
+{
+    QFETCH(QString, text);
+    QTEST(parseAmount(text), "expected");
+}
+
+void tst_Money::shownAmount_data()
+{
+    QTest::addColumn<Money>("amount");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zero") << Money() << u"¥0"_s;
+    QTest::newRow("millions") << Money::fromYen(1234567) << u"¥1,234,567"_s;
+    QTest::newRow("negative") << Money::fromYen(-50) << u"-¥50"_s;
+    QTest::newRow("half away from zero") << money("12.5") << u"¥13"_s;
+    QTest::newRow("below half") << money("12.4999") << u"¥12"_s;
+    QTest::newRow("negative half away from zero") << money("-12.5") << u"-¥13"_s;
+    QTest::newRow("negative rounding to zero has no minus") << money("-0.4") << u"¥0"_s;
+    QTest::newRow("near the top") << money("922337203685477.4999") << u"¥922,337,203,685,477"_s;
+    QTest::newRow("maximum") << Money::max() << u"¥922,337,203,685,478"_s;
+    QTest::newRow("minimum") << Money::min() << u"-¥922,337,203,685,478"_s;
+}
+
+void tst_Money::shownAmount()
+{
+    QFETCH(Money, amount);
+    QTEST(currencyText(amount), "text");
+    // What a deletion writes back is the amount as shown.
+    const auto shown = parseAmount(currencyText(amount));
+    if (shown)
+        QCOMPARE(displayedAmount(amount), *shown);
 }
 
 QTEST_APPLESS_MAIN(tst_Money)

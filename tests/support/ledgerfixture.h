@@ -1,34 +1,51 @@
 #pragma once
 
+#include "decimal.h"
 #include "ledgerfile.h"
 
-#include <QByteArray>
-#include <QString>
+#include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 // A temporary directory holding the ledger file, with the file read and written as raw bytes.
 class LedgerFixture
 {
 public:
-    LedgerFixture();
-
-    bool isValid() const { return m_dir.isValid(); }
     QString dir() const { return m_dir.path(); }
-    QString path() const; // the ledger file inside the directory
+    QString path() const { return m_dir.filePath(QString::fromUtf16(LedgerFileName)); }
 
-    bool exists() const;
     QByteArray bytes() const;
-    void write(const QByteArray &bytes) const;
+    void write(const QByteArray &bytes) const
+    {
+        QFile file(path());
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path()));
+    }
 
 private:
     QTemporaryDir m_dir;
 };
 
-// Text from UTF-8 source literals as CP932 bytes, the way the ledger holds it.
-QByteArray cp932(const QString &text);
+inline QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
 
-// One ledger line as the program writes it: "date","time",amount CR LF.
-QByteArray line(const char *date, const char *time, const char *amount);
+inline QByteArray LedgerFixture::bytes() const
+{
+    return bytesOf(path());
+}
+
+// One ledger line as the program writes it, "date","time",amount CR LF, the date in CP932.
+inline QByteArray line(const char *date, const char *time, const char *amount)
+{
+    const QByteArray cp932 = QStringEncoder("windows-31j").encode(QString::fromUtf8(date));
+    return '"' + cp932 + "\",\"" + time + "\"," + amount + "\r\n";
+}
 
 // The amount as money, for readable tables: money("12.5").
-Money money(const char *plainDecimal);
+inline Money money(const char *plainDecimal)
+{
+    return parsePlainDecimal(plainDecimal).value();
+}

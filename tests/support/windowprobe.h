@@ -96,14 +96,6 @@ inline QStringList rows(QWidget &w)
     return texts;
 }
 
-inline QByteArray ledgerOf(std::initializer_list<std::pair<const char *, const char *>> dateAndAmount)
-{
-    QByteArray bytes;
-    for (const auto &[date, amount] : dateAndAmount)
-        bytes += line(date, "12:00:00", amount);
-    return bytes;
-}
-
 // Starts a main window on the ledger at `path`; a welcome window is closed at once, and
 // `welcomed` tells whether one came.
 inline std::unique_ptr<MainWindow> startMainWindow(const Clock &clock, const QString &path,
