@@ -374,46 +374,35 @@ void tst_Faults::killedAtAnyInstantLeavesAWholeLedger()
 
 void tst_Faults::theProgramStartedTwiceOpensOneWindow()
 {
+    // The program creates its ledger once it holds the ledger's window, so the file tells when.
     LedgerFixture f, s;
-    f.write(Two);
-    // A ledger's window answers to a name of the user and the ledger's path, in the kernel's
-    // abstract namespace; the socket table shows whether something holds it.
-    const auto nameOf = [](uid_t user, const LedgerFixture &ledger) {
-        const QString path = QDir(ledger.dir()).canonicalPath() + u'/' + QString::fromUtf16(LedgerFileName);
-        return "porunka-" + QByteArray::number(user) + '-'
-                + QCryptographicHash::hash(QFile::encodeName(path), QCryptographicHash::Sha1).toHex();
-    };
-    const auto held = [](const QByteArray &name) {
-        QFile sockets(u"/proc/net/unix"_s);
-        return sockets.open(QIODevice::ReadOnly) && sockets.readAll().contains(" @" + name + '\n');
-    };
-    const auto listening = [&] { return held(nameOf(::getuid(), f)); };
     const auto startIn = [](QProcess &program, const QString &dir) {
         program.setWorkingDirectory(dir);
         program.start(QStringLiteral(PORUNKA_PROGRAM), {});
         return program.waitForStarted();
     };
-    QVERIFY(!listening());
-    QProcess first, second, third;
+    QProcess first, second, third, fourth;
     QVERIFY(startIn(first, f.dir()));
-    QTRY_VERIFY_WITH_TIMEOUT(listening(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(f.path()), 20000);
     QVERIFY(startIn(second, f.dir()) && second.waitForFinished(20000));
     QVERIFY(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0);
     QCOMPARE(first.state(), QProcess::Running);
     // A program that crashed holds nothing: the next start opens the window.
     first.kill();
-    QVERIFY(first.waitForFinished());
-    QTRY_VERIFY(!listening());
+    QVERIFY(first.waitForFinished() && QFile::remove(f.path()));
     QVERIFY(startIn(third, f.dir()));
-    QTRY_VERIFY_WITH_TIMEOUT(listening(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(f.path()), 20000);
     third.kill();
     QVERIFY(third.waitForFinished());
-    QCOMPARE(f.bytes(), Two);
 
-    // Another user holding the name first cannot keep this user's program from starting.
+    // Another user holding the name first, in the kernel's abstract namespace, cannot keep this
+    // user's program from starting.
     if (::geteuid() != 0)
         return;
-    const QByteArray name = nameOf(0, s);
+    const QString path = QDir(s.dir()).canonicalPath() + u'/' + QString::fromUtf16(LedgerFileName);
+    const QByteArray name = "porunka-0-" + QCryptographicHash::hash(QFile::encodeName(path), QCryptographicHash::Sha1).toHex();
+    int ready[2];
+    QCOMPARE(::pipe(ready), 0);
     const pid_t squatter = ::fork();
     if (squatter == 0) {
         sockaddr_un address { AF_UNIX, {} };
@@ -421,7 +410,7 @@ void tst_Faults::theProgramStartedTwiceOpensOneWindow()
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         if (::setresgid(Nobody, Nobody, Nobody) != 0 || ::setresuid(Nobody, Nobody, Nobody) != 0
             || ::bind(fd, reinterpret_cast<sockaddr *>(&address), socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size())) != 0
-            || ::listen(fd, 4) != 0)
+            || ::listen(fd, 4) != 0 || ::write(ready[1], "!", 1) != 1)
             ::_exit(1);
         ::pause();
     }
@@ -429,11 +418,10 @@ void tst_Faults::theProgramStartedTwiceOpensOneWindow()
         ::kill(squatter, SIGKILL);
         ::waitpid(squatter, nullptr, 0);
     });
-    QTRY_VERIFY(held(name));
-    QProcess fourth;
+    char byte = 0;
+    QCOMPARE(::read(ready[0], &byte, 1), 1);
     QVERIFY(startIn(fourth, s.dir()));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(s.path()), 20000); // its ledger, created at start
-    QCOMPARE(fourth.state(), QProcess::Running);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(s.path()), 20000);
     fourth.kill();
     QVERIFY(fourth.waitForFinished());
 }

@@ -1,21 +1,144 @@
 #include "chmfile.h"
+#include "clock.h"
 #include "fonts.h"
 #include "helpviewer.h"
+#include "ledgerfixture.h"
+#include "mainwindow.h"
 #include "messagebox.h"
 #include "singlewindow.h"
 #include "translations.h"
 #include "welcomewindow.h"
-#include "windowprobe.h"
 
 #include <QAccessible>
 #include <QEventLoop>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 #include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QByteArray A = line("2026年11月20日", "08:00:00", "50");
+const QByteArray B = line("2026年11月28日", "12:30:00", "120");
+const QByteArray C = line("2026年12月05日", "21:15:00", "80");
+const QByteArray Unreadable = "\"2026\x94\x4E\",\"garbled\",\x83\x41\x83\x43\r\n";
+
+// A clock the test sets.
+class ManualClock final : public Clock
+{
+public:
+    explicit ManualClock(QDateTime now) : m_now(std::move(now)) { }
+    QDateTime now() const override { return m_now; }
+    void set(QDateTime now) { m_now = std::move(now); }
+
+private:
+    QDateTime m_now;
+};
+
+// Runs `handle` on the next modal window once it is up, from inside the event loop that shows it.
+class ModalWatcher
+{
+public:
+    explicit ModalWatcher(std::function<void(QWidget *)> handle) : m_handle(std::move(handle))
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible())
+                return;
+            m_timer.stop();
+            m_handled = true;
+            m_handle(modal);
+        });
+        m_timer.start();
+    }
+    bool handled() const { return m_handled; }
+
+private:
+    std::function<void(QWidget *)> m_handle;
+    QTimer m_timer;
+    bool m_handled = false;
+};
+
+template<typename T = QWidget>
+T *control(QWidget &window, const QString &name)
+{
+    T *widget = window.findChild<T *>(name);
+    if (!widget)
+        qFatal("no control %s", qPrintable(name));
+    return widget;
+}
+
+// The five figures, and the visible parts of the elapsed-days line, as one text each.
+QString figures(QWidget &w)
+{
+    QStringList texts;
+    for (const char *name : { "lblKozeni_cnt", "lblKozeni_zen", "lblKozeni_Max", "lblKozeni_Min", "lblKozeni_Avg" })
+        texts.append(control<QLabel>(w, QString::fromLatin1(name))->text());
+    return texts.join(u' ');
+}
+QString elapsedLineText(QWidget &w)
+{
+    QStringList texts;
+    for (const char *name : { "lblCmnt2(0)", "lblKozeni_Keika", "lblCmnt2(1)" }) {
+        const QLabel *label = control<QLabel>(w, QString::fromLatin1(name));
+        if (!label->isHidden())
+            texts.append(label->text());
+    }
+    return texts.join(u'|');
+}
+
+// Every row of the deposit list, its cells joined by spaces.
+QStringList rows(QWidget &w)
+{
+    const QAbstractItemModel *model = control<QTableView>(w, u"msgKozeni"_s)->model();
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells.append(model->index(row, column).data().toString());
+        texts.append(cells.join(u' '));
+    }
+    return texts;
+}
+
+// Double-clicks a cell of the deposit list; the click before it makes the row current.
+void doubleClickRow(QWidget &w, int row, int column = 1)
+{
+    auto *list = control<QTableView>(w, u"msgKozeni"_s);
+    const QRect cell = list->visualRect(list->model()->index(row, column));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// The window drawn as it is, against the committed picture tests/data/NAME.png; with
+// PORUNKA_WRITE_REFERENCE=1 in the environment the picture is written instead.
+bool looksLikeReference(QWidget &w, const QString &name)
+{
+    const QImage drawn = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QString reference = QStringLiteral(PORUNKA_TEST_DATA "/") + name + u".png"_s;
+    if (qEnvironmentVariableIntValue("PORUNKA_WRITE_REFERENCE"))
+        return drawn.save(reference);
+    if (drawn == QImage(reference).convertToFormat(QImage::Format_RGB32))
+        return true;
+    const QString actual = QDir::temp().filePath(name + u"-drawn.png"_s);
+    drawn.save(actual);
+    qWarning("%s differs from %s", qPrintable(actual), qPrintable(reference));
+    return false;
+}
+
+} // namespace
 
 // The main window through its real widgets: how it looks and starts, what the user's deposits,
 // deletions and clearings do to the file and the figures, with one window on the ledger or two,
@@ -51,20 +174,20 @@ private slots:
     void helpIntroductionAndExit();
 
 private:
-    std::unique_ptr<MainWindow> start(const LedgerFixture &f) { return startMainWindow(m_clock, f.path()); }
+    // A main window on the ledger, its welcome window closed at once; `welcomed` says whether one came.
+    std::unique_ptr<MainWindow> start(const LedgerFixture &f, bool *welcomed = nullptr)
+    {
+        auto window = std::make_unique<MainWindow>(m_clock, f.path());
+        const ModalWatcher watcher([](QWidget *modal) { modal->close(); });
+        window->start();
+        if (welcomed)
+            *welcomed = watcher.handled();
+        return window;
+    }
 
     static inline const QDateTime Now { QDate(2026, 12, 6), QTime(19, 4, 5) };
     ManualClock m_clock { Now };
 };
-
-namespace {
-
-const QByteArray A = line("2026年11月20日", "08:00:00", "50");
-const QByteArray B = line("2026年11月28日", "12:30:00", "120");
-const QByteArray C = line("2026年12月05日", "21:15:00", "80");
-const QByteArray Unreadable = "\"2026\x94\x4E\",\"garbled\",\x83\x41\x83\x43\r\n";
-
-} // namespace
 
 void tst_MainWindow::initTestCase()
 {
@@ -80,7 +203,7 @@ void tst_MainWindow::drawnAsDesigned()
     const QString density = qApp->devicePixelRatio() == 2 ? u"@2x"_s : QString();
     LedgerFixture f;
     f.write(line("2026年11月20日", "12:00:00", "50") + line("2026年12月05日", "12:00:00", "80"));
-    auto w = startMainWindow(m_clock, f.path());
+    auto w = start(f);
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QVERIFY(looksLikeReference(*w, u"main"_s + density));
     WelcomeWindow welcome;
@@ -177,7 +300,7 @@ void tst_MainWindow::session()
     if (!steps.isEmpty() && steps[0].startsWith(u"at "))
         m_clock.set(QDateTime(Now.date(), QTime::fromString(steps[0].mid(3), u"hh:mm"_s)));
     bool welcomed = false;
-    auto w = startMainWindow(m_clock, f.path(), &welcomed);
+    auto w = start(f, &welcomed);
     QCOMPARE(welcomed, rows(*w).isEmpty());
     QCOMPARE(MessageBox::takeShown().size(), int(ledger.contains(Unreadable))); // an unread line is told
     // The last row is the current one, on a data column.
@@ -248,7 +371,7 @@ void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText()
     } else {
         f.write(bytes);
     }
-    auto w = startMainWindow(m_clock, f.path());
+    auto w = start(f);
     if (ledger == u"pipe")
         QVERIFY(MessageBox::takeShown().value(0).text.endsWith(
                 u"ファイル: %1\n理由: 通常のファイルではありません（名前付きパイプ、デバイス、ソケットなど）"_s.arg(f.path())));
@@ -303,7 +426,8 @@ void tst_MainWindow::twoWindowsOnOneLedgerNeverLoseALine()
     auto w = start(f);
     const auto act = [&](MainWindow &window, const QString &action) {
         if (action == u"deposit") {
-            deposit(window, u"300"_s);
+            control<QLineEdit>(window, u"txtKozeni_Inp"_s)->setText(u"300"_s);
+            window.Deposit();
         } else if (action == u"append") {
             QFile file(f.path());
             QVERIFY(file.open(QIODevice::Append) && file.write(line("2026年12月06日", "07:00:00", "9")) > 0);
@@ -349,7 +473,7 @@ void tst_MainWindow::keyboardAndAssistiveTools()
 {
     LedgerFixture f;
     f.write(line("2026年12月01日", "12:00:00", "100"));
-    auto w = startMainWindow(m_clock, f.path());
+    auto w = start(f);
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QTRY_COMPARE(QApplication::focusWidget(), control(*w, u"txtKozeni_Inp"_s));
     QStringList visited;
@@ -389,7 +513,7 @@ void tst_MainWindow::aSecondStartBringsTheWindowBack()
 {
     LedgerFixture f;
     f.write(line("2026年12月01日", "12:00:00", "100"));
-    auto w = startMainWindow(m_clock, f.path());
+    auto w = start(f);
     SingleWindow first(f.path());
     QVERIFY(first.claim());
     connect(&first, &SingleWindow::activationRequested, w.get(), &MainWindow::bringToFront);
