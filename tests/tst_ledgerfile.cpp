@@ -172,6 +172,11 @@ void tst_LedgerFile::entriesKeepTheirTextsExactly()
     for (const QString &bad : { u"€"_s, u"a\"b"_s, u"a\nb"_s })
         QCOMPARE(RewriteLedger(f.path(), { { date + bad, time, Money() } }).failure, LedgerStatus::Failure::Encode);
     QCOMPARE(LoadLedger(f.path()).entries, entries);
+    // Taking rows out leaves every other row its own texts.
+    LedgerEntries three { { date, time, Money::fromYen(1) }, { u"2010年01月01日"_s, u"00:00:01"_s, Money::fromYen(2) }, { date, u"x"_s, Money::fromYen(3) } };
+    three.removeAt(1);
+    three.removeAt(0);
+    QCOMPARE(three.toList(), (QList<LedgerEntry> { { date, u"x"_s, Money::fromYen(3) } }));
 }
 
 void tst_LedgerFile::rewriteKeepsWhatTheLoadCouldNotRead_data()
