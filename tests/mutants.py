@@ -21,7 +21,7 @@ def TESTS_FOR(path):
     return WINDOW_TESTS
 
 
-BUILD_TARGETS = ["ledgertool", "porunka-chmreader", "porunka"]
+BUILD_TARGETS = ["porunka-chmreader", "porunka"]
 
 # (id, file, old, new, what the fault is)
 MUTANTS = [

@@ -1,6 +1,7 @@
 #include "chmfile.h"
 #include "fonts.h"
 #include "helpviewer.h"
+#include "ledgerfixture.h"
 #include "messagebox.h"
 
 #include <QDir>
@@ -16,14 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString HelpSources = QStringLiteral(PORUNKA_HELP_DIR);
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(path));
-    return file.readAll();
-}
 
 QTextBrowser *browserOf(QWidget *window)
 {
@@ -95,7 +88,7 @@ void tst_HelpViewer::committedHelpMatchesItsSources()
     QVERIFY(file);
     for (const QString &name : sources.entryList({ u"*.html"_s, u"*.css"_s, u"*.png"_s })) {
         const auto inside = file->read(u'/' + name);
-        QVERIFY2(inside && *inside == fileBytes(sources.filePath(name)), qPrintable(name + u": compile the help again"_s));
+        QVERIFY2(inside && *inside == bytesOf(sources.filePath(name)), qPrintable(name + u": compile the help again"_s));
     }
 }
 
@@ -154,7 +147,7 @@ void tst_HelpViewer::damagedFilesAreReportedNotFatal_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("told");
-    const QByteArray real = fileBytes(HelpSources + u"/QoruHelp.chm"_s);
+    const QByteArray real = bytesOf(HelpSources + u"/QoruHelp.chm"_s);
     const QString damaged = u"ヘルプファイル「QoruHelp.chm」を開けません。ファイルが壊れているかもしれません。"_s;
     QTest::newRow("missing") << QByteArray("<none>") << u"ヘルプファイル「QoruHelp.chm」が見つかりません。"_s;
     QTest::newRow("empty") << QByteArray() << damaged;
@@ -184,7 +177,7 @@ void tst_HelpViewer::corruptedCopiesNeverCrashTheReader()
 {
     // Random damage to a real help file (chmlib crashes on some of it): each copy opens or is
     // refused, and this process lives on.
-    const QByteArray real = fileBytes(HelpSources + u"/QoruHelp.chm"_s);
+    const QByteArray real = bytesOf(HelpSources + u"/QoruHelp.chm"_s);
     QRandomGenerator random(0x51);
     int opened = 0;
     for (int round = 0; round < 120; ++round) {

@@ -159,19 +159,16 @@ private slots:
     void cleanup() { QCOMPARE(MessageBox::pendingAnswers(), 0); }
 
     void drawnAsDesigned();
-    void emptyLedgerWelcomesThenTakesInput();
     void session_data();
     void session();
     void refusedDepositsLeaveTheFileAndKeepTheText_data();
     void refusedDepositsLeaveTheFileAndKeepTheText();
     void twoWindowsOnOneLedgerNeverLoseALine_data();
     void twoWindowsOnOneLedgerNeverLoseALine();
-    void keyboardAndAssistiveTools();
     void installedFamily_data();
     void installedFamily();
-    void aSecondStartBringsTheWindowBack();
     // Last: once the application is told to exit, no event loop of this process runs again.
-    void helpIntroductionAndExit();
+    void aUsersVisit();
 
 private:
     // A main window on the ledger, its welcome window closed at once; `welcomed` says whether one came.
@@ -208,32 +205,6 @@ void tst_MainWindow::drawnAsDesigned()
     QVERIFY(looksLikeReference(*w, u"main"_s + density));
     WelcomeWindow welcome;
     QVERIFY(looksLikeReference(welcome, u"welcome"_s + density));
-}
-
-void tst_MainWindow::emptyLedgerWelcomesThenTakesInput()
-{
-    LedgerFixture f;
-    MainWindow w(m_clock, f.path());
-    QRect screen = QGuiApplication::primaryScreen()->availableGeometry(), main, welcome;
-    QString focused;
-    const ModalWatcher watcher([&](QWidget *modal) {
-        main = w.isVisible() ? w.geometry() : QRect(); // the main window first, the welcome over it
-        welcome = modal->geometry();
-        auto *button = modal->findChild<QPushButton *>(u"cmdModori"_s);
-        (void)QTest::qWaitFor([&] { return QApplication::focusWidget() == button; });
-        focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
-        QTest::keyClick(button, Qt::Key_Return);
-    });
-    w.start();
-    QVERIFY(watcher.handled());
-    QCOMPARE(focused, u"cmdModori"_s);
-    for (const QRect &window : { main, welcome }) // centred, give or take the frame
-        QVERIFY(!window.isNull() && (window.center() - screen.center()).manhattanLength() <= 4);
-    QCOMPARE(f.bytes(), QByteArray()); // created
-    QTRY_COMPARE(QApplication::focusWidget(), control(w, u"txtKozeni_Inp"_s));
-    QTest::keyClicks(QApplication::focusWidget(), u"300"_s);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(figures(w), u"1回 ¥300 ¥300 ¥300 ¥300"_s);
 }
 
 void tst_MainWindow::session_data()
@@ -469,26 +440,6 @@ void tst_MainWindow::twoWindowsOnOneLedgerNeverLoseALine()
     }
 }
 
-void tst_MainWindow::keyboardAndAssistiveTools()
-{
-    LedgerFixture f;
-    f.write(line("2026年12月01日", "12:00:00", "100"));
-    auto w = start(f);
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    QTRY_COMPARE(QApplication::focusWidget(), control(*w, u"txtKozeni_Inp"_s));
-    QStringList visited;
-    for (int i = 0; i < 7; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QWidget *focus = QApplication::focusWidget();
-        visited.append(focus->objectName());
-        // Each stop has a name and a description for a screen reader.
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(focus);
-        QVERIFY(!a->text(QAccessible::Name).isEmpty() && !a->text(QAccessible::Description).isEmpty());
-    }
-    QCOMPARE(visited, (QStringList { u"cmdKozeniHozon"_s, u"cmdKozeniClr"_s, u"cmdHelp"_s, u"cmdsyoukai"_s,
-                                     u"cmdEnd"_s, u"msgKozeni"_s, u"txtKozeni_Inp"_s }));
-}
-
 void tst_MainWindow::installedFamily_data()
 {
     QTest::addColumn<QString>("designed");
@@ -509,59 +460,85 @@ void tst_MainWindow::installedFamily()
     QTEST(Fonts::installedFamily(designed), "installed");
 }
 
-void tst_MainWindow::aSecondStartBringsTheWindowBack()
+void tst_MainWindow::aUsersVisit()
 {
+    // A new ledger in a folder that holds the help files, as an installed program finds them.
     LedgerFixture f;
-    f.write(line("2026年12月01日", "12:00:00", "100"));
-    auto w = start(f);
-    SingleWindow first(f.path());
-    QVERIFY(first.claim());
-    connect(&first, &SingleWindow::activationRequested, w.get(), &MainWindow::bringToFront);
-    w->showMinimized();
-    QTRY_VERIFY(w->isMinimized());
-    // The same ledger named another way is the same ledger; another ledger has a window of its own.
-    QVERIFY(!SingleWindow(f.dir() + u"/./"_s + QString::fromUtf16(LedgerFileName)).claim());
-    QTRY_VERIFY(!w->isMinimized() && w->isVisible());
-    LedgerFixture other;
-    QVERIFY(SingleWindow(other.path()).claim());
-}
-
-void tst_MainWindow::helpIntroductionAndExit()
-{
-    // In a current directory that holds the help files, as an installed program finds them.
-    LedgerFixture f;
-    f.write(A);
     for (const QString &name : { u"QoruHelp.chm"_s, u"LunvexHelp.chm"_s })
         QVERIFY(QFile::copy(QStringLiteral(PORUNKA_HELP_DIR "/") + name, f.dir() + u'/' + name));
     const QString previousDir = QDir::currentPath();
     QVERIFY(QDir::setCurrent(f.dir()));
-    auto w = start(f);
+    MainWindow w(m_clock, QString::fromUtf16(LedgerFileName));
+    SingleWindow single(f.path());
+    QVERIFY(single.claim());
+    connect(&single, &SingleWindow::activationRequested, &w, &MainWindow::bringToFront);
+
+    // The welcome window over the main window, both centred, give or take the frame; Return on
+    // its focused button closes it and puts the focus into the amount box.
+    QRect screen = QGuiApplication::primaryScreen()->availableGeometry(), main, welcome;
+    QString focused;
+    const ModalWatcher watcher([&](QWidget *modal) {
+        main = w.isVisible() ? w.geometry() : QRect();
+        welcome = modal->geometry();
+        auto *button = modal->findChild<QPushButton *>(u"cmdModori"_s);
+        (void)QTest::qWaitFor([&] { return QApplication::focusWidget() == button; });
+        focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        QTest::keyClick(button, Qt::Key_Return);
+    });
+    w.start();
+    QVERIFY(watcher.handled());
+    QCOMPARE(focused, u"cmdModori"_s);
+    for (const QRect &window : { main, welcome })
+        QVERIFY(!window.isNull() && (window.center() - screen.center()).manhattanLength() <= 4);
+    QTRY_COMPARE(QApplication::focusWidget(), control(w, u"txtKozeni_Inp"_s));
+    QTest::keyClicks(QApplication::focusWidget(), u"300"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(f.bytes(), line("2026年12月06日", "19:04:05", "300"));
+
+    // Tab visits every control in order, each with a name and a description for a screen reader.
+    QStringList visited;
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.append(QApplication::focusWidget()->objectName());
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(QApplication::focusWidget());
+        QVERIFY(!a->text(QAccessible::Name).isEmpty() && !a->text(QAccessible::Description).isEmpty());
+    }
+    QCOMPARE(visited, (QStringList { u"cmdKozeniHozon"_s, u"cmdKozeniClr"_s, u"cmdHelp"_s, u"cmdsyoukai"_s,
+                                     u"cmdEnd"_s, u"msgKozeni"_s, u"txtKozeni_Inp"_s }));
+
+    // A second start on the same ledger, named another way, brings the minimised window back;
+    // another ledger has a window of its own.
+    w.showMinimized();
+    QTRY_VERIFY(w.isMinimized());
+    QVERIFY(!SingleWindow(f.dir() + u"/./"_s + QString::fromUtf16(LedgerFileName)).claim());
+    QTRY_VERIFY(!w.isMinimized() && w.isVisible());
+    LedgerFixture other;
+    QVERIFY(SingleWindow(other.path()).claim());
+
     // The help twice: one window. The introduction, then the larger edition's help.
-    QTest::mouseClick(control(*w, u"cmdHelp"_s), Qt::LeftButton);
-    QTest::mouseClick(control(*w, u"cmdHelp"_s), Qt::LeftButton);
+    QTest::mouseClick(control(w, u"cmdHelp"_s), Qt::LeftButton);
+    QTest::mouseClick(control(w, u"cmdHelp"_s), Qt::LeftButton);
     MessageBox::answerNext(MessageBox::Answer::Ok);
-    QTest::mouseClick(control(*w, u"cmdsyoukai"_s), Qt::LeftButton);
+    QTest::mouseClick(control(w, u"cmdsyoukai"_s), Qt::LeftButton);
     QCOMPARE(MessageBox::takeShown().size(), 1);
     QList<QPointer<QWidget>> help;
     QStringList titles;
-    for (QWidget *window : w->helpViewer()->windows()) {
+    for (QWidget *window : w.helpViewer()->windows()) {
         help.append(window);
         titles.append(window->windowTitle());
     }
     titles.sort();
     QCOMPARE(titles, (QStringList { u"ポルンカ貯めよう！ ヘルプ"_s, u"ポルンカ貯金！Ｐｒｏ"_s }));
 
-    // The exit button closes every help window and ends the event loop it is clicked in.
+    // The exit button closes every window and ends the event loop it is clicked in.
     QEventLoop loop;
-    QTimer::singleShot(0, w.get(), [&] { QTest::mouseClick(control(*w, u"cmdEnd"_s), Qt::LeftButton); });
+    QTimer::singleShot(0, &w, [&] { QTest::mouseClick(control(w, u"cmdEnd"_s), Qt::LeftButton); });
     QTimer::singleShot(5000, &loop, [&] { loop.exit(1); });
     QCOMPARE(loop.exec(), 0);
     QVERIFY(QDir::setCurrent(previousDir));
-    QVERIFY(w->helpViewer()->windows().isEmpty());
     for (const QPointer<QWidget> &window : help)
         QTRY_VERIFY(!window || !window->isVisible());
-    QVERIFY(!w->isVisible());
-    QCOMPARE(f.bytes(), A); // and nothing was written
+    QVERIFY(!w.isVisible());
 }
 
 QTEST_MAIN(tst_MainWindow)
