@@ -465,8 +465,6 @@ void MainWindow::ClearLedger()
     }
     InitDepositList();
     ReloadFromLedger();
-    // A zero amount, as the Japanese fonts of the original platform drew "\0".
-    lblKozeni_Avg->setText(u"¥0"_s);
     m_totals.ResetSmallestBase();
     HideElapsedDays();
 }
@@ -583,6 +581,10 @@ void MainWindow::ReloadFromLedger()
     // for one a text editor saved with nothing but its byte-order mark.
     m_encoding = load.encoding;
     ShowTotals(m_totals.FinishLoad(int(count), lastDate));
+    // The totals keep the average of the deposits before an empty load; no deposits show a zero
+    // amount, as the Japanese fonts of the original platform drew "\0".
+    if (count == 0)
+        lblKozeni_Avg->setText(u"¥0"_s);
 }
 
 void MainWindow::AppendDepositRow(const QString &amountText)
