@@ -184,6 +184,10 @@ MUTANTS = [
      "return { txtKozeni_Inp, cmdKozeniClr, cmdKozeniHozon, cmdHelp, cmdsyoukai, cmdEnd, msgKozeni };", "tab order swapped"),
     ("X04", "ledger/fileaccess.cpp", "if (errno != ENOENT || !create) {", "if (true) {",
      "a missing ledger is not created"),
+    ("P05", "platform/helpviewer.cpp", "        if (target.scheme() != Scheme)\n            return;\n", "",
+     "links leaving the help file followed"),
+    ("P06", "platform/helpviewer.cpp", "            return QImage::fromData(*bytes);", "            return QImage();",
+     "pictures not read out of the help file"),
     ("X05", "platform/helpviewer.cpp", "    m_windows.clear();\n}", "}", "closeAll forgets nothing: closed windows linger in the table"),
     # the shared ledger: another window, program or user in the same folder
     ("S01", "ledger/fileaccess.cpp", "return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;",

@@ -18,11 +18,6 @@ namespace {
 
 const QString HelpSources = QStringLiteral(PORUNKA_HELP_DIR);
 
-QTextBrowser *browserOf(QWidget *window)
-{
-    return window ? window->findChild<QTextBrowser *>(u"helpBrowser"_s) : nullptr;
-}
-
 } // namespace
 
 // The help viewer: the committed help files, the windows it opens, and damaged files that can
@@ -38,8 +33,7 @@ private slots:
 
     void committedHelpMatchesItsSources_data();
     void committedHelpMatchesItsSources();
-    void pagesPicturesStylesAndLinksWork();
-    void oneWindowPerFileLookedForInTurn();
+    void oneWindowPerFileLookedForInTurnItsPagesAndLinks();
     void damagedFilesAreReportedNotFatal_data();
     void damagedFilesAreReportedNotFatal();
     void corruptedCopiesNeverCrashTheReader();
@@ -92,30 +86,7 @@ void tst_HelpViewer::committedHelpMatchesItsSources()
     }
 }
 
-void tst_HelpViewer::pagesPicturesStylesAndLinksWork()
-{
-    QVERIFY(QFile::copy(HelpSources + u"/QoruHelp.chm"_s, u"QoruHelp.chm"_s));
-    const auto own = ChmFile::open(u"QoruHelp.chm"_s);
-    QVERIFY(own && !own->read(u"/no-such-page.html"_s));
-    QCOMPARE(own->defaultTopic(), u"/index.html"_s);
-    QWidget owner;
-    HelpViewer viewer(&owner);
-    viewer.displayTopic(u"QoruHelp.chm"_s);
-    QTextBrowser *browser = browserOf(viewer.windows().value(0));
-    QVERIFY(browser && browser->toPlainText().contains(u"財布に残った小銭"));
-    // The picture comes out of the help file.
-    QVERIFY(!browser->loadResource(QTextDocument::ImageResource, QUrl(u"porunka.png"_s)).value<QImage>().isNull());
-    // A link to another page, and back; links leaving the help file are not followed.
-    emit browser->anchorClicked(QUrl(u"deposit.html"_s));
-    QVERIFY(browser->toPlainText().contains(u"Enter キーを押す"));
-    emit browser->anchorClicked(QUrl(u"ledger.html#restore"_s));
-    QVERIFY(browser->toPlainText().contains(u"ミトラダ.txt.bak"));
-    browser->backward();
-    emit browser->anchorClicked(QUrl(u"https://example.invalid/"_s));
-    QCOMPARE(browser->source(), QUrl(u"chm:/deposit.html"_s));
-}
-
-void tst_HelpViewer::oneWindowPerFileLookedForInTurn()
+void tst_HelpViewer::oneWindowPerFileLookedForInTurnItsPagesAndLinks()
 {
     // A help file of the same name in the current directory wins over the installed one.
     QVERIFY(QFile::copy(HelpSources + u"/LunvexHelp.chm"_s, u"QoruHelp.chm"_s));
@@ -141,6 +112,19 @@ void tst_HelpViewer::oneWindowPerFileLookedForInTurn()
     viewer.displayTopic(u"QoruHelp.chm"_s);
     QCOMPARE(viewer.windows().value(0)->windowTitle(), u"ポルンカ貯めよう！ ヘルプ"_s);
     QCOMPARE(MessageBox::takeShown(), {});
+
+    // Its first page and its picture come out of the help file; a link to another page, and
+    // back; links leaving the help file are not followed.
+    auto *browser = viewer.windows().value(0)->findChild<QTextBrowser *>(u"helpBrowser"_s);
+    QVERIFY(browser && browser->toPlainText().contains(u"財布に残った小銭"));
+    QVERIFY(!browser->loadResource(QTextDocument::ImageResource, QUrl(u"porunka.png"_s)).value<QImage>().isNull());
+    emit browser->anchorClicked(QUrl(u"deposit.html"_s));
+    QVERIFY(browser->toPlainText().contains(u"Enter キーを押す"));
+    emit browser->anchorClicked(QUrl(u"ledger.html#restore"_s));
+    QVERIFY(browser->toPlainText().contains(u"ミトラダ.txt.bak"));
+    browser->backward();
+    emit browser->anchorClicked(QUrl(u"https://example.invalid/"_s));
+    QCOMPARE(browser->source(), QUrl(u"chm:/deposit.html"_s));
 }
 
 void tst_HelpViewer::damagedFilesAreReportedNotFatal_data()
@@ -170,7 +154,6 @@ void tst_HelpViewer::damagedFilesAreReportedNotFatal()
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QTEST(shown[0].text.section(u'\n', 0, 0), "told");
-    QCOMPARE(shown[0].icon, MessageBox::Icon::Warning);
 }
 
 void tst_HelpViewer::corruptedCopiesNeverCrashTheReader()

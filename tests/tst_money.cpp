@@ -32,7 +32,6 @@ void tst_Money::plainDecimal_data()
     QTest::addColumn<std::optional<Money>>("expected");
     QTest::addColumn<bool>("outOfRange");
 
-    QTest::newRow("whole") << QByteArray("120") << std::optional(Money::fromYen(120)) << false;
     QTest::newRow("plus sign") << QByteArray("+7") << std::optional(Money::fromYen(7)) << false;
     QTest::newRow("no leading zero") << QByteArray(".5") << std::optional(Money::fromRaw(5000)) << false;
     QTest::newRow("fourth decimal") << QByteArray("-0.0001") << std::optional(Money::fromRaw(-1)) << false;
@@ -49,7 +48,6 @@ void tst_Money::plainDecimal_data()
     QTest::newRow("huge exponent") << QByteArray("1e999999999999") << std::optional<Money>() << true;
     QTest::newRow("empty") << QByteArray("") << std::optional<Money>() << false;
     QTest::newRow("exponent without digits") << QByteArray("1e") << std::optional<Money>() << false;
-    QTest::newRow("letters") << QByteArray("12a") << std::optional<Money>() << false;
 }
 
 void tst_Money::plainDecimal()
@@ -90,20 +88,13 @@ void tst_Money::typedAmount_data()
     const std::optional<Money> none;
     QTest::newRow("digits") << u"300"_s << yen(300);
     QTest::newRow("surrounding spaces") << u"  300 "_s << yen(300);
-    QTest::newRow("minus") << u"-50"_s << yen(-50);
     QTest::newRow("grouping") << u"1,234,567"_s << yen(1234567);
-    QTest::newRow("yen sign") << u"¥1,200"_s << yen(1200);
     QTest::newRow("backslash as yen sign") << u"\\1200"_s << yen(1200);
     QTest::newRow("minus after the sign") << u"¥-50"_s << yen(-50);
-    QTest::newRow("decimals") << u"12.5"_s << std::optional(Money::fromRaw(125000));
-    QTest::newRow("fifth decimal half to even") << u"0.00005"_s << std::optional(Money());
     QTest::newRow("exponent") << u"1e3"_s << yen(1000);
-    QTest::newRow("full-width digits") << u"３００"_s << yen(300);
     QTest::newRow("full-width minus and period") << u"－１２．５"_s << std::optional(Money::fromRaw(-125000));
     QTest::newRow("minus sign U+2212") << u"\u221250"_s << yen(-50);
     QTest::newRow("maximum") << u"922337203685477.5807"_s << std::optional(Money::max());
-    QTest::newRow("empty") << QString() << none;
-    QTest::newRow("letters") << u"abc"_s << none;
     QTest::newRow("yen sign alone") << u"¥"_s << none;
     QTest::newRow("two signs") << u"-¥-50"_s << none;
     QTest::newRow("sign after the number") << u"50-"_s << none;
@@ -111,7 +102,6 @@ void tst_Money::typedAmount_data()
     QTest::newRow("group of four") << u"1,0000"_s << none;
     QTest::newRow("leading group of four") << u"1234,567"_s << none;
     QTest::newRow("one past the maximum") << u"922337203685477.5808"_s << none;
-    QTest::newRow("beyond the range by exponent") << u"1e15"_s << none;
     QTest::newRow("katakana long vowel is not a minus") << u"ー50"_s << none;
 }
 
@@ -125,9 +115,7 @@ void tst_Money::shownAmount_data()
 {
     QTest::addColumn<Money>("amount");
     QTest::addColumn<QString>("text");
-    QTest::newRow("zero") << Money() << u"¥0"_s;
     QTest::newRow("millions") << Money::fromYen(1234567) << u"¥1,234,567"_s;
-    QTest::newRow("negative") << Money::fromYen(-50) << u"-¥50"_s;
     QTest::newRow("half away from zero") << money("12.5") << u"¥13"_s;
     QTest::newRow("below half") << money("12.4999") << u"¥12"_s;
     QTest::newRow("negative half away from zero") << money("-12.5") << u"-¥13"_s;
