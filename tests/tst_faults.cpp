@@ -143,10 +143,6 @@ bool chmodPath(const QString &path, mode_t mode)
     return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
 }
 
-QStringList entriesOf(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-}
 
 } // namespace
 
@@ -191,7 +187,7 @@ void tst_Faults::permissions()
                                                    : line("2026年12月02日", "12:00:00", "200");
     if (fileMode)
         QCOMPARE(f.bytes(), answer == u"ok" && operation != u"backup" ? done : Two);
-    QCOMPARE(entriesOf(f.dir()).size(), int(fileMode != 0) + int(operation == u"backup" && answer == u"ok"));
+    QCOMPARE(f.files().size(), int(fileMode != 0) + int(operation == u"backup" && answer == u"ok"));
 }
 
 void tst_Faults::hostileThingsInTheLedgersPlace_data()
@@ -233,7 +229,7 @@ void tst_Faults::hostileThingsInTheLedgersPlace()
     } else {
         QVERIFY(QFile::link(thing, f.path()));
     }
-    const QStringList before = entriesOf(f.dir());
+    const QStringList before = f.files();
     const Child load = run(u"load"_s, f.path());
     QVERIFY2(!load.output.isEmpty(), "the load never ended");
     QCOMPARE(load.output.section(u' ', 0, answer.count(u' ')), answer);
@@ -244,7 +240,7 @@ void tst_Faults::hostileThingsInTheLedgersPlace()
     QVERIFY2(Sanitized || rss <= (refused ? 0 : 2 * size) + 60 * 1024 * 1024, qPrintable(load.output));
     QVERIFY2(Sanitized || !refused || load.milliseconds < 1000, qPrintable(QString::number(load.milliseconds)));
     QCOMPARE(run(u"append"_s, f.path()).output.startsWith(u"failed"), refused);
-    QCOMPARE(entriesOf(f.dir()), before); // nothing created beside it either
+    QCOMPARE(f.files(), before); // nothing created beside it either
 }
 
 void tst_Faults::linksPlantedByAnotherUser_data()
@@ -316,7 +312,7 @@ void tst_Faults::fullFileSystem()
     // leaves the file exactly as it was, says the disk is full, and leaves no temporary file.
     int failures = 0, successes = 0;
     for (int lines = 700; lines <= 1900; lines += 37) {
-        for (const QString &name : entriesOf(f.dir()))
+        for (const QString &name : f.files())
             QFile::remove(f.dir() + u'/' + name);
         QByteArray bytes;
         for (int i = 1; i <= lines; ++i)
@@ -329,7 +325,7 @@ void tst_Faults::fullFileSystem()
             status.ok() ? ++successes : ++failures;
             QCOMPARE(f.bytes(), status.ok() ? done : bytes);
             QCOMPARE(status.error, status.ok() ? 0 : ENOSPC);
-            QVERIFY(entriesOf(f.dir()).size() <= 2); // the ledger and its backup
+            QVERIFY(f.files().size() <= 2); // the ledger and its backup
         };
         check(AppendLedgerEntry(f.path(), Money::fromYen(7), QDateTime(QDate(2026, 12, 6), QTime(12, 0))),
               bytes + line("2026年12月06日", "12:00:00", "7"));
@@ -356,7 +352,7 @@ void tst_Faults::aWriteCutShortLeavesTheFileAsItWas()
         QCOMPARE(inChild([&] { return operate(operation, f.path()); }, false, limit).output,
                  u"failed %1 %2"_s.arg(int(LedgerStatus::Failure::Write)).arg(EFBIG));
         QCOMPARE(f.bytes(), Two);
-        QCOMPARE(entriesOf(f.dir()).size(), 1);
+        QCOMPARE(f.files().size(), 1);
     }
 }
 
@@ -413,7 +409,7 @@ void tst_Faults::killedAtAnyInstantLeavesAWholeLedger()
         QVERIFY2(load.complete() && load.entries.size() > 1, qPrintable(u"after kill %1"_s.arg(kill)));
         for (qsizetype i = 1; i < load.entries.size(); ++i)
             QCOMPARE(load.entries.amount(i).raw() - load.entries.amount(i - 1).raw(), Money::Scale);
-        QCOMPARE(entriesOf(f.dir()), QStringList { QString::fromUtf16(LedgerFileName) });
+        QCOMPARE(f.files(), QStringList { QString::fromUtf16(LedgerFileName) });
     }
 }
 

@@ -45,10 +45,6 @@ QString amountsOf(const LedgerLoad &load)
     return list.join(u' ');
 }
 
-QStringList filesIn(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-}
 
 } // namespace
 
@@ -80,7 +76,7 @@ void tst_LedgerFile::aLedgersLifeInBytes()
     QVERIFY(BackUpLedger(bare).ok() && EmptyLedger(bare).ok() && BackUpLedger(bare).ok());
     QCOMPARE(f.bytes(), QByteArray());
     QCOMPARE(bytesOf(f.path() + u".bak"_s), A + C);
-    QCOMPARE(filesIn(f.dir()).size(), 2);
+    QCOMPARE(f.files().size(), 2);
     // A failure names the file with its folder.
     QVERIFY(QFile::remove(f.path()) && QDir().mkdir(bare));
     QCOMPARE(AppendLedgerEntry(bare, Money(), QDateTime::currentDateTime()).path, f.path());
@@ -280,7 +276,7 @@ void tst_LedgerFile::aFileChangedElsewhereIsNeverReplaced()
         QCOMPARE(status.failure, changed ? LedgerStatus::Failure::Changed : LedgerStatus::Failure::None);
         if (changed || operation == u"backup")
             QCOMPARE(f.bytes(), now);
-        QCOMPARE(filesIn(f.dir()).size(), operation == u"backup" && !changed ? 2 : 1);
+        QCOMPARE(f.files().size(), operation == u"backup" && !changed ? 2 : 1);
     }
 }
 

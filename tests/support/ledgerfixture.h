@@ -3,6 +3,7 @@
 #include "decimal.h"
 #include "ledgerfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -15,6 +16,11 @@ public:
     QString path() const { return m_dir.filePath(QString::fromUtf16(LedgerFileName)); }
 
     QByteArray bytes() const;
+    // Everything in the directory, the ledger included.
+    QStringList files() const
+    {
+        return QDir(dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    }
     void write(const QByteArray &bytes) const
     {
         QFile file(path());

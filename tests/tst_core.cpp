@@ -1,17 +1,44 @@
 #include "amount.h"
+#include "datetext.h"
+#include "elapseddays.h"
 #include "ledgerfixture.h"
+#include "ledgertotals.h"
 
 #include <QTest>
 
 #include <limits>
 
 using namespace Qt::Literals::StringLiterals;
+using State = ElapsedDays::State;
 
 Q_DECLARE_METATYPE(Money)
 Q_DECLARE_METATYPE(std::optional<Money>)
+Q_DECLARE_METATYPE(ElapsedDays)
 
-// Money as the ledger stores it, as the user types it and as the window shows it.
-class tst_Money : public QObject
+namespace {
+
+QString text(const TotalsTexts &t)
+{
+    return QStringList { t.count, t.total, t.largest, t.smallest, t.average }.join(u' ');
+}
+
+// Loads the amounts given as plain decimals separated by spaces; returns the figures shown.
+QString load(LedgerTotals &totals, const QString &amounts)
+{
+    totals.StartLoad();
+    const QStringList list = amounts.split(u' ', Qt::SkipEmptyParts);
+    for (const QString &a : list) {
+        if (!totals.AddLoadedAmount(money(qPrintable(a))))
+            qFatal("total out of range in a test table");
+    }
+    return text(totals.FinishLoad(int(list.size()), list.isEmpty() ? QString() : u"2010年03月07日"_s));
+}
+
+} // namespace
+
+// The core's values: money as the ledger stores it, as the user types it and as the window shows
+// it; date texts and the elapsed-days decision; the five figures.
+class tst_Core : public QObject
 {
     Q_OBJECT
 
@@ -24,9 +51,15 @@ private slots:
     void typedAmount();
     void shownAmount_data();
     void shownAmount();
+    void parseDate_data();
+    void parseDate();
+    void elapsed_data();
+    void elapsed();
+    void loadThenDeposit_data();
+    void loadThenDeposit();
 };
 
-void tst_Money::plainDecimal_data()
+void tst_Core::plainDecimal_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<std::optional<Money>>("expected");
@@ -50,7 +83,7 @@ void tst_Money::plainDecimal_data()
     QTest::newRow("exponent without digits") << QByteArray("1e") << std::optional<Money>() << false;
 }
 
-void tst_Money::plainDecimal()
+void tst_Core::plainDecimal()
 {
     QFETCH(QByteArray, text);
     QFETCH(std::optional<Money>, expected);
@@ -62,7 +95,7 @@ void tst_Money::plainDecimal()
         QCOMPARE(parsePlainDecimal(plainDecimalText(*expected).toStdString()), expected);
 }
 
-void tst_Money::fromDouble_data()
+void tst_Core::fromDouble_data()
 {
     QTest::addColumn<double>("value");
     QTest::addColumn<std::optional<Money>>("expected");
@@ -73,13 +106,13 @@ void tst_Money::fromDouble_data()
     QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << std::optional<Money>();
 }
 
-void tst_Money::fromDouble()
+void tst_Core::fromDouble()
 {
     QFETCH(double, value);
     QTEST(Money::fromDouble(value), "expected");
 }
 
-void tst_Money::typedAmount_data()
+void tst_Core::typedAmount_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<std::optional<Money>>("expected");
@@ -105,13 +138,13 @@ void tst_Money::typedAmount_data()
     QTest::newRow("katakana long vowel is not a minus") << u"ー50"_s << none;
 }
 
-void tst_Money::typedAmount()
+void tst_Core::typedAmount()
 {
     QFETCH(QString, text);
     QTEST(parseAmount(text), "expected");
 }
 
-void tst_Money::shownAmount_data()
+void tst_Core::shownAmount_data()
 {
     QTest::addColumn<Money>("amount");
     QTest::addColumn<QString>("text");
@@ -125,7 +158,7 @@ void tst_Money::shownAmount_data()
     QTest::newRow("minimum") << Money::min() << u"-¥922,337,203,685,478"_s;
 }
 
-void tst_Money::shownAmount()
+void tst_Core::shownAmount()
 {
     QFETCH(Money, amount);
     QTEST(currencyText(amount), "text");
@@ -135,5 +168,84 @@ void tst_Money::shownAmount()
         QCOMPARE(displayedAmount(amount), *shown);
 }
 
-QTEST_APPLESS_MAIN(tst_Money)
-#include "tst_money.moc"
+void tst_Core::parseDate_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date");
+
+    QTest::newRow("as written") << u"2010年03月07日"_s << QDate(2010, 3, 7);
+    QTest::newRow("an early year, zero-padded") << u"0812年01月01日"_s << QDate(812, 1, 1);
+    QTest::newRow("hand-written single digits") << u"2010年3月7日"_s << QDate(2010, 3, 7);
+    QTest::newRow("no such leap day") << u"2023年02月29日"_s << QDate();
+    QTest::newRow("month 13") << u"2010年13月01日"_s << QDate();
+    QTest::newRow("slashes") << u"2010/03/07"_s << QDate();
+    QTest::newRow("trailing text") << u"2010年03月07日x"_s << QDate();
+    QTest::newRow("three-digit day") << u"2010年03月007日"_s << QDate();
+    QTest::newRow("full-width digits") << u"２０１０年03月07日"_s << QDate();
+}
+
+void tst_Core::parseDate()
+{
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    QCOMPARE(parseDateText(text), date);
+    if (date.isValid() && text.size() == 11) // and written so
+        QCOMPARE(dateText(date), text);
+}
+
+void tst_Core::elapsed_data()
+{
+    QTest::addColumn<bool>("hasDeposits");
+    QTest::addColumn<QString>("lastDate");
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<ElapsedDays>("expected");
+
+    const QDate today(2026, 12, 6);
+    QTest::newRow("no deposits") << false << QString() << today << ElapsedDays {};
+    QTest::newRow("no deposits, stale date text") << false << u"2026年12月01日"_s << today << ElapsedDays {};
+    QTest::newRow("today") << true << u"2026年12月06日"_s << today << ElapsedDays { State::DepositedToday, 0 };
+    QTest::newRow("yesterday") << true << u"2026年12月05日"_s << today << ElapsedDays { State::DaysElapsed, 1 };
+    QTest::newRow("across a leap day") << true << u"2024年02月28日"_s << QDate(2024, 3, 1) << ElapsedDays { State::DaysElapsed, 2 };
+    QTest::newRow("clock set back: negative") << true << u"2026年12月09日"_s << today << ElapsedDays { State::DaysElapsed, -3 };
+    QTest::newRow("largest 16-bit count") << true << u"1937年03月21日"_s << QDate(2026, 12, 6) << ElapsedDays { State::DaysElapsed, 32767 };
+    QTest::newRow("beyond 16 bits: hidden") << true << u"1937年03月20日"_s << QDate(2026, 12, 6) << ElapsedDays {};
+    QTest::newRow("unreadable date text: hidden") << true << u"きのう"_s << today << ElapsedDays {};
+}
+
+void tst_Core::elapsed()
+{
+    QFETCH(bool, hasDeposits);
+    QFETCH(QString, lastDate);
+    QFETCH(QDate, today);
+    QFETCH(ElapsedDays, expected);
+    QCOMPARE(decideElapsedDays(hasDeposits, lastDate, today), expected);
+}
+
+void tst_Core::loadThenDeposit_data()
+{
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<QString>("afterLoad");
+    QTest::addColumn<QString>("deposited");
+    QTest::addColumn<QString>("afterDeposit");
+    QTest::newRow("empty ledger, first deposit") << u""_s << u"0回 ¥0 ¥0 ¥0 ¥0"_s << u"100"_s << u"1回 ¥100 ¥100 ¥100 ¥100"_s;
+    QTest::newRow("50, 120, 80") << u"50 120 80"_s << u"3回 ¥250 ¥120 ¥50 ¥83"_s << u"30"_s << u"4回 ¥280 ¥120 ¥30 ¥70"_s;
+    QTest::newRow("negatives: the largest stays at its base 0") << u"-20"_s << u"1回 -¥20 ¥0 -¥20 -¥20"_s << u"-50"_s << u"2回 -¥70 ¥0 -¥50 -¥35"_s;
+    QTest::newRow("10000 first: the smallest stays at its base 9999") << u""_s << u"0回 ¥0 ¥0 ¥0 ¥0"_s << u"10000"_s << u"1回 ¥10,000 ¥10,000 ¥9,999 ¥10,000"_s;
+    QTest::newRow("every amount 9999 or more") << u"9999 20000"_s << u"2回 ¥29,999 ¥20,000 ¥9,999 ¥15,000"_s << u"9998.5"_s << u"3回 ¥39,998 ¥20,000 ¥9,999 ¥13,333"_s;
+    QTest::newRow("fractions compare in full, display rounds") << u"12.5 12.4"_s << u"2回 ¥25 ¥13 ¥12 ¥12"_s << u"12.45"_s << u"3回 ¥37 ¥13 ¥12 ¥12"_s;
+}
+
+void tst_Core::loadThenDeposit()
+{
+    QFETCH(QString, loaded);
+    QFETCH(QString, deposited);
+    LedgerTotals totals;
+    QTEST(load(totals, loaded), "afterLoad");
+    totals.AddDepositAmount(money(qPrintable(deposited)));
+    QTEST(text(totals.FinishDeposit(money(qPrintable(deposited)), totals.count() + 1)), "afterDeposit");
+    QTEST(text(totals.ShowTotals()), "afterDeposit");
+    QCOMPARE(totals.lastDateText(), loaded.isEmpty() ? QString() : u"2010年03月07日"_s); // set by a load only
+}
+
+QTEST_APPLESS_MAIN(tst_Core)
+#include "tst_core.moc"
