@@ -71,6 +71,10 @@ MUTANTS = [
      "    m_smallest = SmallestBase;\n    m_total = Money();", "largest kept across a reload"),
     ("L22", "ledger/ledgertotals.cpp", "m_average = Money::fromDouble(m_total.toDouble() / double(m_count))",
      "m_average = Money::fromDouble(m_total.toDouble() / double(m_count + 1))", "average divides by count + 1"),
+    ("L40", "ledger/ledgertotals.h", "LargestBase = Money::fromYen(0);", "LargestBase = Money::min();",
+     "the largest of negative deposits shown instead of its base 0"),
+    ("L41", "ledger/ledgertotals.h", "SmallestBase = Money::fromYen(9999);", "SmallestBase = Money::max();",
+     "the smallest of deposits above 9999 shown instead of its base 9999"),
     # ledger/ledgerentries.cpp
     ("L23", "ledger/datetext.cpp", "        return c == code(Form[I]);", "        return true;",
      "time '19:04-05' taken for the program's own form, written back as '19:04:05'"),

@@ -22,13 +22,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool Sanitized = true;
-#elif defined(__has_feature)
-constexpr bool Sanitized = __has_feature(address_sanitizer);
-#else
-constexpr bool Sanitized = false;
-#endif
+// Slower under the sanitizers, and their shadow memory counts as resident.
+constexpr bool Sanitized = PORUNKA_SANITIZED;
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -47,10 +42,9 @@ private slots:
     void hostileThingsInTheLedgersPlace();
     void linksPlantedByAnotherUser_data();
     void linksPlantedByAnotherUser();
-    void ownerAndModeStay();
     void fullFileSystem();
     void aWriteCutShortLeavesTheFileAsItWas();
-    void linksOfTheUsersOwn();
+    void aRewriteKeepsWhatTheFileIs();
     void killedAtAnyInstantLeavesAWholeLedger();
     void theProgramStartedTwiceOpensOneWindow();
 };
@@ -198,9 +192,7 @@ void tst_Faults::hostileThingsInTheLedgersPlace_data()
     const QString notRegular = u"failed %1 0"_s.arg(int(LedgerStatus::Failure::NotRegular));
     QTest::newRow("named pipe") << u"fifo"_s << 0LL << notRegular;
     QTest::newRow("link to /dev/zero") << u"/dev/zero"_s << 0LL << notRegular;
-    QTest::newRow("link to /dev/urandom") << u"/dev/urandom"_s << 0LL << notRegular;
     QTest::newRow("link to nowhere") << u"gone/ledger.txt"_s << 0LL << u"failed 1 %1"_s.arg(ENOENT);
-    QTest::newRow("socket") << u"socket"_s << 0LL << notRegular;
     QTest::newRow("directory") << u"directory"_s << 0LL << u"failed %1 %2"_s.arg(int(LedgerStatus::Failure::NotRegular)).arg(EISDIR);
     QTest::newRow("file above the limit") << u"file"_s << MaxLedgerBytes + 1 << u"failed %1 0"_s.arg(int(LedgerStatus::Failure::TooLarge));
     QTest::newRow("one line as long as the limit") << u"file"_s << MaxLedgerBytes << u"entries 0 unread 1"_s;
@@ -215,12 +207,6 @@ void tst_Faults::hostileThingsInTheLedgersPlace()
     const QByteArray path = QFile::encodeName(f.path());
     if (thing == u"fifo") {
         QCOMPARE(::mkfifo(path.constData(), 0600), 0);
-    } else if (thing == u"socket") {
-        sockaddr_un address { AF_UNIX, {} };
-        std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
-        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        QCOMPARE(::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-        ::close(s);
     } else if (thing == u"directory") {
         QVERIFY(QDir(f.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
     } else if (thing == u"file") {
@@ -283,22 +269,6 @@ void tst_Faults::linksPlantedByAnotherUser()
         QVERIFY(!QFileInfo(link).isSymLink() && bytesOf(link) == bytesOf(shared.path()));
 }
 
-void tst_Faults::ownerAndModeStay()
-{
-    if (::geteuid() != 0)
-        QSKIP("giving a file to another user needs root; CI runs as root");
-    for (const QString &operation : { u"drop-first"_s, u"empty"_s, u"backup"_s }) {
-        LedgerFixture f;
-        f.write(Two);
-        QCOMPARE(::chown(QFile::encodeName(f.path()).constData(), Nobody, Nobody), 0);
-        QVERIFY(chmodPath(f.path(), 0640));
-        QCOMPARE(run(operation, f.path()).output, u"ok"_s);
-        struct stat st {};
-        QCOMPARE(::stat(QFile::encodeName(operation == u"backup" ? ledgerBackupPath(f.path()) : f.path()).constData(), &st), 0);
-        QVERIFY(st.st_uid == Nobody && st.st_gid == Nobody && (st.st_mode & 07777) == 0640);
-    }
-}
-
 void tst_Faults::fullFileSystem()
 {
     if (::geteuid() != 0)
@@ -356,19 +326,27 @@ void tst_Faults::aWriteCutShortLeavesTheFileAsItWas()
     }
 }
 
-void tst_Faults::linksOfTheUsersOwn()
+void tst_Faults::aRewriteKeepsWhatTheFileIs()
 {
-    // A symbolic link of the user's own is followed: the rewrite lands at its target, mode kept.
+    // Behind a link of the user's own, and given to another user with a mode of its own: a
+    // deletion lands at the link's target, and it and the backup keep that owner and mode.
     LedgerFixture f;
     QVERIFY(QDir(f.dir()).mkdir(u"data"_s));
     const QString target = f.dir() + u"/data/ledger.txt"_s;
     QFile file(target);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(Two) == Two.size() && chmodPath(target, 0640));
     file.close();
+    const uid_t owner = ::geteuid() == 0 ? Nobody : ::geteuid(); // giving a file away needs root, as CI runs
+    QCOMPARE(::chown(QFile::encodeName(target).constData(), owner, owner == Nobody ? Nobody : gid_t(-1)), 0);
     QVERIFY(QFile::link(u"data/ledger.txt"_s, f.path()));
-    QCOMPARE(run(u"drop-first"_s, f.path()).output, u"ok"_s);
+    QCOMPARE(run(u"backup"_s, f.path()).output + run(u"drop-first"_s, f.path()).output, u"okok"_s);
     QVERIFY(QFileInfo(f.path()).isSymLink());
     QCOMPARE(bytesOf(target), line("2026年12月02日", "12:00:00", "200"));
+    for (const QString &path : { target, ledgerBackupPath(f.path()) }) {
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+        QVERIFY(st.st_uid == owner && (st.st_mode & 07777) == 0640 && (owner != Nobody || st.st_gid == Nobody));
+    }
     // A hard-linked ledger is not split from its other name by a rewrite; an append reaches both.
     const QString other = f.dir() + u"/other-name.txt"_s;
     QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(other).constData()), 0);

@@ -234,6 +234,10 @@ void tst_MainWindow::session_data()
     QTest::newRow("300 and the button") << D << u"type 300; save"_s << D + now("300") << plus300 << today << QString();
     QTest::newRow("full-width from an input method") << D << u"type ３００; return"_s << D + now("300") << plus300 << today << QString();
     QTest::newRow("-50 lowers the total") << D << u"type -50; save"_s << D + now("-50") << u"2回 ¥50 ¥100 -¥50 ¥25"_s << today << QString();
+    QTest::newRow("all negative: the largest stays at its base 0") << line("2026年12月01日", "12:00:00", "-20") << u"type -50; return"_s
+            << line("2026年12月01日", "12:00:00", "-20") + now("-50") << u"2回 -¥70 ¥0 -¥50 -¥35"_s << today << QString();
+    QTest::newRow("10000 first: the smallest stays at its base 9999") << QByteArray() << u"type 10000; return"_s << now("10000")
+            << u"1回 ¥10,000 ¥10,000 ¥9,999 ¥10,000"_s << today << QString();
     QTest::newRow("¥1,200") << D << u"type ¥1,200; return"_s << D + now("1200") << u"2回 ¥1,300 ¥1,200 ¥100 ¥650"_s << today << QString();
     QTest::newRow("12.5 written exactly, shown rounded") << D << u"type 12.5; return"_s << D + now("12.5") << u"2回 ¥113 ¥100 ¥13 ¥56"_s << today << QString();
     QTest::newRow("empty, button") << D << u"save"_s << D << hundred << five << QString();
@@ -468,13 +472,9 @@ void tst_MainWindow::aUsersVisit()
     QTest::mouseClick(control(w, u"cmdsyoukai"_s), Qt::LeftButton);
     QCOMPARE(MessageBox::takeShown().size(), 1);
     QList<QPointer<QWidget>> help;
-    QStringList titles;
-    for (QWidget *window : w.helpViewer()->windows()) {
+    for (QWidget *window : w.helpViewer()->windows())
         help.append(window);
-        titles.append(window->windowTitle());
-    }
-    titles.sort();
-    QCOMPARE(titles, (QStringList { u"ポルンカ貯めよう！ ヘルプ"_s, u"ポルンカ貯金！Ｐｒｏ"_s }));
+    QCOMPARE(help.size(), 2); // the program's help and the larger edition's
 
     // The exit button closes every window and ends the event loop it is clicked in.
     QEventLoop loop;
