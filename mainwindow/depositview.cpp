@@ -78,6 +78,11 @@ public:
         painter->setFont(option.font);
         painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
         painter->drawText(option.rect.adjusted(3, 0, -4, -1), int(alignment), text);
+        // Where the keyboard is: a dotted frame in the current cell while the list has the focus.
+        if (option.state & QStyle::State_HasFocus) {
+            painter->setPen(QPen(painter->pen().color(), 1, Qt::DotLine));
+            painter->drawRect(option.rect.adjusted(1, 1, -3, -3));
+        }
         painter->restore();
     }
 };

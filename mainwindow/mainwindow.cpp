@@ -313,6 +313,18 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event); // the key goes on to the box as usual
 }
 
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Return on a focused button presses it, as on the platform the program comes from; Qt's
+    // buttons take only Space and pass Return on to here.
+    auto *button = qobject_cast<QAbstractButton *>(focusWidget());
+    if (button && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        button->animateClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void MainWindow::txtKozeni_Inp_KeyPress(int key)
 {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)

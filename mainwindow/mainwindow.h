@@ -47,6 +47,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // The controls, named as the layout names them; tests find them by these object names.

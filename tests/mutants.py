@@ -147,6 +147,8 @@ MUTANTS = [
      "m_encoding = count > 0 ? load.encoding : LedgerEncoding::Cp932;", "a ledger holding only a UTF-8 mark gets CP932 lines"),
     ("W14", "mainwindow/mainwindow.cpp", "    txtKozeni_Inp->setFocus(); // the amount stays in the box, ready to try again", "",
      "focus not returned to the box after a refused deposit"),
+    ("K01", "mainwindow/mainwindow.cpp", "        button->animateClick();\n        return;\n", "",
+     "Return on a focused button does nothing"),
     # mainwindow/depositmodel.cpp, depositview.cpp
     ("D01", "mainwindow/depositmodel.cpp", "return QString::number(row + 1);", "return QString::number(row);",
      "sequence numbers start at 0"),
@@ -156,6 +158,8 @@ MUTANTS = [
      "const QModelIndex index = model()->index(row, 0);", "current row set on the fixed number column"),
     ("D04", "mainwindow/depositview.cpp", "if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier",
      "if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier", "Delete key does nothing"),
+    ("K02", "mainwindow/depositview.cpp", "            painter->drawRect(option.rect.adjusted(1, 1, -3, -3));\n", "",
+     "the list's keyboard focus not shown"),
     # second round: areas the first sample left out (UTF-8 writer, piece reader, limits, platform)
     ("E01", "ledger/ledgerwriter.cpp", "    if (encoding == LedgerEncoding::Utf8WithBom)\n        bytes += Utf8Bom;\n", "",
      "a rewrite drops the UTF-8 byte-order mark"),

@@ -20,6 +20,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <functional>
 
@@ -455,6 +456,10 @@ void tst_MainWindow::aUsersVisit()
     }
     QCOMPARE(visited, (QStringList { u"cmdKozeniHozon"_s, u"cmdKozeniClr"_s, u"cmdHelp"_s, u"cmdsyoukai"_s,
                                      u"cmdEnd"_s, u"msgKozeni"_s, u"txtKozeni_Inp"_s }));
+    auto *list = control<QTableView>(w, u"msgKozeni"_s)->viewport();
+    const QImage unfocused = list->grab().toImage();
+    control(w, u"msgKozeni"_s)->setFocus(); // and the list shows where its focus is
+    QVERIFY(list->grab().toImage() != unfocused);
 
     // A second start on the same ledger, named another way, brings the minimised window back;
     // another ledger has a window of its own.
@@ -465,12 +470,16 @@ void tst_MainWindow::aUsersVisit()
     LedgerFixture other;
     QVERIFY(SingleWindow(other.path()).claim());
 
-    // The help twice: one window. The introduction, then the larger edition's help.
-    QTest::mouseClick(control(w, u"cmdHelp"_s), Qt::LeftButton);
-    QTest::mouseClick(control(w, u"cmdHelp"_s), Qt::LeftButton);
+    // The introduction, by Enter on its focused button, then the larger edition's help; the
+    // program's help twice: one window.
     MessageBox::answerNext(MessageBox::Answer::Ok);
-    QTest::mouseClick(control(w, u"cmdsyoukai"_s), Qt::LeftButton);
+    auto *pro = control<QToolButton>(w, u"cmdsyoukai"_s);
+    pro->setFocus();
+    QTest::keyClick(pro, Qt::Key_Enter, Qt::KeypadModifier);
+    QTRY_VERIFY(!pro->isDown()); // pressed, then released
     QCOMPARE(MessageBox::takeShown().size(), 1);
+    QTest::mouseClick(control(w, u"cmdHelp"_s), Qt::LeftButton);
+    QTest::mouseClick(control(w, u"cmdHelp"_s), Qt::LeftButton);
     QList<QPointer<QWidget>> help;
     for (QWidget *window : w.helpViewer()->windows())
         help.append(window);
