@@ -12,6 +12,8 @@ int main(int argc, char *argv[])
     // A file size limit then shows as a failed write the window reports, not as a killed program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
+    // Names the launcher, so that docks and task bars tie the window to it and show its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.porunka.Porunka"));
     setUpJapaneseApplication(app);
 
     // A second start on the same ledger brings its window to the front and ends.
