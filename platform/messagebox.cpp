@@ -1,6 +1,10 @@
 #include "messagebox.h"
 
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 
@@ -50,6 +54,14 @@ MessageBox::Answer MessageBox::show(QWidget *parent, const QString &title, const
         box.setStandardButtons(QMessageBox::Ok);
     }
     box.setDefaultButton(QMessageBox::Ok);
+    // Each line stays whole where the screen allows: Qt wraps a text wider than half the screen
+    // anywhere, and Japanese has no spaces to wrap at, so a word would be cut in two.
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+        int widest = 0;
+        for (const QString &line : text.split(u'\n'))
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line.trimmed()));
+        label->setMinimumWidth(std::min(widest, box.screen()->availableGeometry().width() * 3 / 4));
+    }
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
