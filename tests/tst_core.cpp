@@ -138,10 +138,9 @@ void tst_Core::shownAmount()
 {
     QFETCH(Money, amount);
     QTEST(currencyText(amount), "text");
-    // What a deletion writes back is the amount as shown.
-    const auto shown = parseAmount(currencyText(amount));
-    if (shown)
-        QCOMPARE(displayedAmount(amount), *shown);
+    // What a deletion writes back is the amount as shown (which, at the very ends of the range,
+    // no longer reads as an amount).
+    QCOMPARE(parseAmount(currencyText(amount)).value_or(displayedAmount(amount)), displayedAmount(amount));
 }
 
 void tst_Core::parseDate_data()
