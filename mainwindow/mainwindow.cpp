@@ -19,6 +19,7 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -276,6 +277,9 @@ void MainWindow::start()
     fraMain_Load();
     centreOnScreen(*this);
     show();
+    // Every size docks and window switchers ask for, once the first frame is up: reading them
+    // before would hold the window back.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(Pictures::applicationIcon()); });
     txtKozeni_Inp->setFocus();
     reportUnreadLedger();
     if (DataRowCount() == 0) {

@@ -64,4 +64,12 @@ QIcon icon(const QString &name)
     return icon;
 }
 
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (int size : { 16, 24, 32, 48, 64, 128, 256 })
+        icon.addFile(u":/assets/icons/%1.png"_s.arg(size), QSize(size, size));
+    return icon;
+}
+
 } // namespace Pictures

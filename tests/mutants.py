@@ -181,6 +181,8 @@ MUTANTS = [
      "help file title not read"),
     ("P03", "platform/controls.cpp", "(available.height() - window.height()) / 2));", "(available.height() - window.height()) / 3));",
      "windows not centred vertically"),
+    ("K04", "mainwindow/mainwindow.cpp", "    QTimer::singleShot(0, this, [this] { setWindowIcon(Pictures::applicationIcon()); });\n", "",
+     "the window carries its icon at 32 pixels only"),
     ("K03", "platform/messagebox.cpp", "        label->setMinimumWidth(", "        (void)(",
      "a message box line cut inside a word"),
     ("P04", "platform/fonts.cpp", "f.compare(candidate, Qt::CaseInsensitive) == 0", "f.compare(candidate, Qt::CaseSensitive) == 0",

@@ -438,6 +438,8 @@ void tst_MainWindow::aUsersVisit()
     });
     w.start();
     QVERIFY(watcher.handled());
+    const QList<QSize> iconSizes = w.windowIcon().availableSizes();
+    QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(256, 256)));
     QCOMPARE(focused, u"cmdModori"_s);
     for (const QRect &window : { main, welcome })
         QVERIFY(!window.isNull() && (window.center() - screen.center()).manhattanLength() <= 4);
