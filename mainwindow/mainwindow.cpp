@@ -19,7 +19,6 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTimer>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -100,7 +99,7 @@ MainWindow::MainWindow(const Clock &clock, QString ledgerPath, QWidget *parent)
 {
     setObjectName(u"fraMain"_s);
     setWindowTitle(Title);
-    setWindowIcon(Pictures::icon(u"porunka"_s));
+    setWindowIcon(Pictures::applicationIcon()); // every size docks and window switchers ask for
     setFont(Fonts::proportional(9));
     setFixedSize(twipsToPixels(9465), twipsToPixels(6780));
     setBackgroundRole(QPalette::Button); // the system button face
@@ -277,9 +276,6 @@ void MainWindow::start()
     fraMain_Load();
     centreOnScreen(*this);
     show();
-    // Every size docks and window switchers ask for, once the first frame is up: reading them
-    // before would hold the window back.
-    QTimer::singleShot(0, this, [this] { setWindowIcon(Pictures::applicationIcon()); });
     txtKozeni_Inp->setFocus();
     reportUnreadLedger();
     if (DataRowCount() == 0) {

@@ -68,7 +68,7 @@ QIcon applicationIcon()
 {
     QIcon icon;
     for (int size : { 16, 24, 32, 48, 64, 128, 256 })
-        icon.addFile(u":/assets/icons/%1.png"_s.arg(size), QSize(size, size));
+        icon.addPixmap(drawnAtBuildTime(u"icon-%1"_s.arg(size), QSize(size, size), 1));
     return icon;
 }
 

@@ -181,7 +181,7 @@ MUTANTS = [
      "help file title not read"),
     ("P03", "platform/controls.cpp", "(available.height() - window.height()) / 2));", "(available.height() - window.height()) / 3));",
      "windows not centred vertically"),
-    ("K04", "mainwindow/mainwindow.cpp", "    QTimer::singleShot(0, this, [this] { setWindowIcon(Pictures::applicationIcon()); });\n", "",
+    ("K04", "platform/pictures.cpp", "    for (int size : { 16, 24, 32, 48, 64, 128, 256 })", "    for (int size : { 32 })",
      "the window carries its icon at 32 pixels only"),
     ("K03", "platform/messagebox.cpp", "        label->setMinimumWidth(", "        (void)(",
      "a message box line cut inside a word"),
