@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QScreen>
 
+using namespace Qt::Literals::StringLiterals;
+
 FlatLabel::FlatLabel(const QString &text, QWidget *parent, bool bordered)
     : QLabel(text, parent), m_bordered(bordered)
 {
@@ -45,13 +47,66 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, con
     return label;
 }
 
-void centreOnScreen(QWidget &window)
+namespace {
+
+void moveFrameToCentre(QWidget &window)
 {
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect available = screen->availableGeometry();
-        window.move(available.topLeft() + QPoint((available.width() - window.width()) / 2,
-                                                 (available.height() - window.height()) / 2));
+        const QSize frame = window.frameGeometry().size();
+        window.move(available.topLeft() + QPoint((available.width() - frame.width()) / 2,
+                                                 (available.height() - frame.height()) / 2));
     }
+}
+
+// Keeps a fixed-size window as designed. The window manager's frame has no size until it is put
+// around the window, so the first event that shows it centres the window once more; full screen
+// or maximised, which window managers offer whatever the size hints say, is undone at once.
+class FixedPlacement : public QObject
+{
+public:
+    explicit FixedPlacement(QWidget &window) : QObject(&window), m_window(window)
+    {
+        setObjectName(u"fixedPlacement"_s);
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::WindowStateChange:
+            if (m_window.windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized))
+                m_window.setWindowState(m_window.windowState()
+                                        & ~(Qt::WindowFullScreen | Qt::WindowMaximized));
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+        case QEvent::WindowActivate:
+            if (!m_framed && m_window.frameGeometry().size() != m_window.size()) {
+                m_framed = true;
+                moveFrameToCentre(m_window);
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QWidget &m_window;
+    bool m_framed = false;
+};
+
+} // namespace
+
+void centreOnScreen(QWidget &window)
+{
+    moveFrameToCentre(window);
+    if (!window.findChild<QObject *>(u"fixedPlacement"_s, Qt::FindDirectChildrenOnly))
+        new FixedPlacement(window);
 }
 
 RoundedRectangle::RoundedRectangle(QWidget *parent, const QColor &fill)

@@ -35,7 +35,8 @@ private:
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &geometry,
                   const LabelLook &look);
 
-// Moves a top-level window to the centre of the primary screen's available area.
+// Moves a top-level window's frame to the centre of the primary screen's available area, now
+// and again once the window manager has framed it, and keeps the window out of full screen.
 void centreOnScreen(QWidget &window);
 
 // A filled rectangle with rounded corners and a one-pixel outline in the window-text colour,

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QScreen>
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -107,6 +108,32 @@ private:
     ChmBrowser *m_browser;
 };
 
+// Beside the owner, never over it: on the side with more room, as wide as that room allows down
+// to a readable width, and within the screen.
+void placeBeside(QWidget &window, const QWidget &owner)
+{
+    constexpr int ReadableWidth = 280;
+    const QRect available = owner.screen()->availableGeometry();
+    const QRect ownerFrame = owner.frameGeometry();
+    const QRect ownerClient = owner.geometry();
+    // Its own frame is not there yet; the owner's, from the same window manager, stands in.
+    const QMargins frame(ownerClient.left() - ownerFrame.left(), ownerClient.top() - ownerFrame.top(),
+                         ownerFrame.right() - ownerClient.right(),
+                         ownerFrame.bottom() - ownerClient.bottom());
+    const int roomRight = available.right() - ownerFrame.right();
+    const int roomLeft = ownerFrame.left() - available.left();
+    const bool right = roomRight >= roomLeft;
+    const int room = std::max(roomLeft, roomRight) - frame.left() - frame.right();
+    const int width = std::min(window.width(), std::max(room, ReadableWidth));
+    const int height = std::min(window.height(), available.height() - frame.top() - frame.bottom());
+    const int x = right ? ownerFrame.right() + 1 + frame.left() : ownerFrame.left() - frame.right() - width;
+    const int y = ownerFrame.top() + frame.top();
+    window.setGeometry(
+            std::clamp(x, available.left() + frame.left(), available.right() - frame.right() - width + 1),
+            std::clamp(y, available.top() + frame.top(), available.bottom() - frame.bottom() - height + 1),
+            width, height);
+}
+
 } // namespace
 
 HelpViewer::HelpViewer(QWidget *owner, QStringList searchPath)
@@ -163,6 +190,7 @@ void HelpViewer::displayTopic(const QString &fileName)
     }
     auto *window = new HelpWindow(std::move(file), fileName, m_owner);
     m_windows.insert(path, window);
+    placeBeside(*window, *m_owner);
     window->show();
 }
 
