@@ -1,5 +1,6 @@
 #include "depositview.h"
 
+#include "fonts.h"
 #include "units.h"
 
 #include <QHeaderView>
@@ -22,9 +23,10 @@ void paintFixedCell(QPainter *painter, const QRect &rect, const QPalette &palett
     painter->setPen(FixedLine);
     painter->drawLine(rect.topRight(), rect.bottomRight());
     painter->drawLine(rect.bottomLeft(), rect.bottomRight());
-    painter->setFont(font);
+    const QRect area = rect.adjusted(2, 0, -3, -1);
+    painter->setFont(Fonts::fitted(font, text, area.width()));
     painter->setPen(palette.color(QPalette::ButtonText));
-    painter->drawText(rect.adjusted(2, 0, -3, -1), int(alignment), text);
+    painter->drawText(area, int(alignment), text);
     painter->restore();
 }
 
@@ -75,9 +77,10 @@ public:
         painter->setPen(OrdinaryLine);
         painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
         painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
-        painter->setFont(option.font);
+        const QRect area = option.rect.adjusted(3, 0, -4, -1);
+        painter->setFont(Fonts::fitted(option.font, text, area.width()));
         painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->drawText(option.rect.adjusted(3, 0, -4, -1), int(alignment), text);
+        painter->drawText(area, int(alignment), text);
         // Where the keyboard is: a dotted frame in the current cell while the list has the focus.
         if (option.state & QStyle::State_HasFocus) {
             painter->setPen(QPen(painter->pen().color(), 1, Qt::DotLine));

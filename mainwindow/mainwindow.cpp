@@ -203,7 +203,8 @@ void MainWindow::createControls()
     };
     const LabelLook valueLook { .font = Fonts::fixed(15.75),
                                 .alignment = Qt::AlignRight | Qt::AlignVCenter,
-                                .background = Ivory, .text = Black, .bordered = true };
+                                .background = Ivory, .text = Black, .bordered = true,
+                                .shrinkToFit = true };
     for (const FigureRow &row : figures) {
         Label1[row.captionIndex] =
                 makeLabel(this, u"Label1(%1)"_s.arg(row.captionIndex),
@@ -215,15 +216,16 @@ void MainWindow::createControls()
 
     lblCmnt2[0] = makeLabel(this, u"lblCmnt2(0)"_s, u"前回の清算から"_s,
                             twipRect(7200, 4425, 1890, 315),
-                            { .font = Fonts::proportional(11.25) });
+                            { .font = Fonts::proportional(11.25), .behind = Ivory });
     lblKozeni_Keika = makeLabel(this, u"lblKozeni_Keika"_s, QString(),
                                 twipRect(7050, 4800, 915, 315),
                                 { .font = Fonts::proportional(15.75),
-                                  .alignment = Qt::AlignRight | Qt::AlignVCenter, .text = Blue });
+                                  .alignment = Qt::AlignRight | Qt::AlignVCenter, .text = Blue,
+                                  .shrinkToFit = true });
     lblCmnt2[1] = makeLabel(this, u"lblCmnt2(1)"_s, u"経過しました"_s,
                             twipRect(7050, 4875, 2115, 315),
                             { .font = Fonts::proportional(11.25),
-                              .alignment = Qt::AlignRight | Qt::AlignVCenter });
+                              .alignment = Qt::AlignRight | Qt::AlignVCenter, .behind = Ivory });
 
     Image1 = new QLabel(this);
     Image1->setObjectName(u"Image1"_s);

@@ -1,5 +1,9 @@
 #include "controls.h"
 
+#include "fonts.h"
+
+#include <cmath>
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPainter>
@@ -7,27 +11,55 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-FlatLabel::FlatLabel(const QString &text, QWidget *parent, bool bordered)
-    : QLabel(text, parent), m_bordered(bordered)
+QColor readableOn(const QColor &wanted, const QColor &behind)
 {
-    if (bordered)
+    if (!behind.isValid())
+        return wanted;
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](float v) {
+            return v <= 0.04045f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
+        };
+        return 0.2126f * linear(c.redF()) + 0.7152f * linear(c.greenF()) + 0.0722f * linear(c.blueF());
+    };
+    const float a = luminance(wanted), b = luminance(behind);
+    const float contrast = (std::max(a, b) + 0.05f) / (std::min(a, b) + 0.05f);
+    return contrast >= 4.5f ? wanted : QColor(Qt::black);
+}
+
+FlatLabel::FlatLabel(const QString &text, QWidget *parent, const LabelLook &look)
+    : QLabel(text, parent),
+      m_bordered(look.bordered),
+      m_shrinkToFit(look.shrinkToFit),
+      m_behind(look.background.isValid() ? look.background : look.behind)
+{
+    if (m_bordered)
         setContentsMargins(1, 1, 1, 1);
 }
 
 void FlatLabel::paintEvent(QPaintEvent *event)
 {
-    QLabel::paintEvent(event);
+    const QRect area = contentsRect();
+    const QFont font = m_shrinkToFit ? Fonts::fitted(this->font(), text(), area.width()) : this->font();
+    if (font == this->font()) {
+        QLabel::paintEvent(event);
+    } else {
+        QPainter painter(this);
+        painter.setFont(font);
+        painter.setPen(palette().color(foregroundRole()));
+        painter.drawText(area, int(alignment()), text());
+    }
     if (!m_bordered)
         return;
     QPainter painter(this);
-    painter.setPen(QApplication::palette().color(QPalette::WindowText));
+    painter.setPen(readableOn(QApplication::palette().color(QPalette::WindowText), m_behind));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &geometry,
                   const LabelLook &look)
 {
-    auto *label = new FlatLabel(text, parent, look.bordered);
+    const QColor behind = look.background.isValid() ? look.background : look.behind;
+    auto *label = new FlatLabel(text, parent, look);
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setFont(look.font);
@@ -36,7 +68,8 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, con
     label->setTextFormat(Qt::PlainText);
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText,
-                 look.text.isValid() ? look.text : QApplication::palette().color(QPalette::ButtonText));
+                 look.text.isValid() ? look.text
+                                      : readableOn(QApplication::palette().color(QPalette::ButtonText), behind));
     if (look.background.isValid()) {
         pal.setColor(QPalette::Window, look.background);
         label->setBackgroundRole(QPalette::Window); // not the role inherited from the window
@@ -119,7 +152,7 @@ void RoundedRectangle::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    painter.setPen(QPen(readableOn(palette().color(QPalette::WindowText), m_fill), 1));
     painter.setBrush(m_fill);
     const qreal radius = std::min(width(), height()) / 12.0;
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);

@@ -7,8 +7,14 @@
 
 // Small controls both windows are built from, placed in absolute positions.
 
-// How a label looks: an invalid background leaves it transparent, an invalid text colour takes
-// the system button-text colour.
+// `wanted`, a colour of the desktop's scheme, where it stands out from the fixed colour `behind`
+// by the 4.5:1 contrast WCAG asks of text; else the fixed scheme's own black. Any colour stands
+// on an invalid `behind`, the scheme's own.
+QColor readableOn(const QColor &wanted, const QColor &behind);
+
+// How a label looks: an invalid background leaves it transparent, showing `behind` (a fixed
+// colour it lies on) or else the window; an invalid text colour takes the system button-text
+// colour.
 struct LabelLook
 {
     QFont font {};
@@ -16,20 +22,24 @@ struct LabelLook
     QColor background {};
     QColor text {};
     bool bordered = false;
+    QColor behind {};
+    bool shrinkToFit = false; // for numbers, which must never be cut
 };
 
 // A label that draws a one-pixel border in the window-text colour when asked to, whatever the
-// colour of its own text.
+// colour of its own text, and if asked its whole text in a smaller size where it does not fit.
 class FlatLabel : public QLabel
 {
 public:
-    FlatLabel(const QString &text, QWidget *parent, bool bordered);
+    FlatLabel(const QString &text, QWidget *parent, const LabelLook &look);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     bool m_bordered;
+    bool m_shrinkToFit;
+    QColor m_behind;
 };
 
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &geometry,

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QStringList>
 
 using namespace Qt::Literals::StringLiterals;
@@ -77,6 +79,22 @@ QFont fixed(qreal points)
 {
     static const QString family = installedFamily(fixedFamily());
     return make(family, points, QFont::Monospace);
+}
+
+QFont fitted(const QFont &font, const QString &text, int width)
+{
+    const int natural = QFontMetrics(font).horizontalAdvance(text);
+    if (natural <= width)
+        return font;
+    QFont smaller = font;
+    const int designed = QFontInfo(font).pixelSize();
+    // Widths grow with the size almost in proportion: start there, then step to the first that fits.
+    int pixels = std::clamp(designed * width / std::max(natural, 1) + 1, 1, designed - 1);
+    for (;; --pixels) {
+        smaller.setPixelSize(pixels);
+        if (pixels == 1 || QFontMetrics(smaller).horizontalAdvance(text) <= width)
+            return smaller;
+    }
 }
 
 } // namespace Fonts

@@ -24,4 +24,9 @@ QString installedFamily(const QString &designed);
 QFont proportional(qreal points);
 QFont fixed(qreal points);
 
+// `font`, or where `text` is wider than `width` in it, the same face at the largest smaller
+// pixel size in which it fits: a number is never cut or elided, a shortened number being a
+// wrong one.
+QFont fitted(const QFont &font, const QString &text, int width);
+
 } // namespace Fonts

@@ -1,15 +1,17 @@
 #include "helpviewer.h"
 
 #include "chmfile.h"
+#include "controls.h"
 #include "messagebox.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QScreen>
 #include <QStringDecoder>
+#include <QTextFrame>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -30,6 +32,7 @@ public:
     {
         setOpenLinks(false);
         connect(this, &QTextBrowser::anchorClicked, this, &ChmBrowser::follow);
+        connect(this, &QTextBrowser::sourceChanged, this, &ChmBrowser::keepMarkersReadable);
     }
 
     QVariant loadResource(int type, const QUrl &url) override
@@ -51,6 +54,17 @@ public:
     }
 
 private:
+    // List bullets and numbers are drawn in the scheme's text colour, whatever colours the page
+    // sets: on a page that sets its own background they must stand out from that.
+    void keepMarkersReadable()
+    {
+        const QBrush page = document()->rootFrame()->frameFormat().background();
+        QPalette pal = palette();
+        pal.setColor(QPalette::Text, readableOn(QApplication::palette().color(QPalette::Text),
+                                                page.style() == Qt::NoBrush ? QColor() : page.color()));
+        setPalette(pal);
+    }
+
     void follow(const QUrl &link)
     {
         const QUrl target = source().resolved(link);

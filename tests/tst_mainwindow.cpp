@@ -1,5 +1,6 @@
 #include "chmfile.h"
 #include "clock.h"
+#include "datetext.h"
 #include "fonts.h"
 #include "helpviewer.h"
 #include "ledgerfixture.h"
@@ -19,9 +20,14 @@
 #include <QScreen>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextFrame>
 #include <QTimer>
 #include <QToolButton>
 
+#include <QScopeGuard>
+
+#include <cmath>
 #include <functional>
 
 #include <sys/stat.h>
@@ -161,6 +167,7 @@ private slots:
     void cleanup() { QCOMPARE(MessageBox::pendingAnswers(), 0); }
 
     void drawnAsDesigned();
+    void readableAndWholeInADarkScheme();
     void session_data();
     void session();
     void refusedDepositsLeaveTheFileAndKeepTheText_data();
@@ -205,6 +212,63 @@ void tst_MainWindow::drawnAsDesigned()
     QVERIFY(looksLikeReference(*w, u"main"_s + density));
     WelcomeWindow welcome;
     QVERIFY(looksLikeReference(welcome, u"welcome"_s + density));
+}
+
+void tst_MainWindow::readableAndWholeInADarkScheme()
+{
+    // Savings of a lifetime and a long pause under a dark scheme: each text stands out from what
+    // is really behind it, each number is drawn whole, in its own place.
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    for (auto role : { QPalette::Window, QPalette::Button, QPalette::Base })
+        dark.setColor(role, QColor(0x35, 0x35, 0x35));
+    for (auto role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
+        dark.setColor(role, QColor(0xF0, 0xF0, 0xF0));
+    QApplication::setPalette(dark);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+    LedgerFixture f;
+    const QByteArray last = dateText(Now.date().addDays(-5000)).toUtf8();
+    f.write(line("2012年01月05日", "08:00:00", "50000000000").repeated(2) + line(last, "08:00:00", "1234567"));
+    auto w = start(f);
+    WelcomeWindow welcome;
+    const auto contrast = [](QColor a, QColor b) {
+        const auto l = [](QColor c) { return 0.2126 * std::pow(c.redF(), 2.2) + 0.7152 * std::pow(c.greenF(), 2.2) + 0.0722 * std::pow(c.blueF(), 2.2); };
+        return (std::max(l(a), l(b)) + 0.05) / (std::min(l(a), l(b)) + 0.05);
+    };
+    // Inked columns of a control as drawn, against the colour at `ground` in it.
+    const auto inked = [&](QWidget &window, const QRect &r, QPoint ground, double least) {
+        const QImage shot = window.grab(r).toImage();
+        QList<int> columns;
+        for (int x = 0; x < shot.width(); ++x)
+            for (int y = 0; y < shot.height(); ++y)
+                if (contrast(shot.pixelColor(x, y), shot.pixelColor(ground)) >= least) {
+                    columns.append(x);
+                    break;
+                }
+        return columns;
+    };
+    for (const char *name : { "lblCmnt2(0)", "lblCmnt2(1)", "Shape1" })
+        QVERIFY2(!inked(*w, control(*w, QString::fromLatin1(name))->geometry(), { 12, 2 }, 4.5).isEmpty(), name);
+    for (int i = 0; i < 8; ++i)
+        QVERIFY(!inked(welcome, control(welcome, u"Label1(%1)"_s.arg(i))->geometry(), { 0, 0 }, 4.5).isEmpty());
+    // Right-aligned numbers: their first inked column lies clear of the left edge.
+    for (const char *name : { "lblKozeni_zen", "lblKozeni_Max", "lblKozeni_Avg" }) {
+        const QList<int> ink = inked(*w, control(*w, QString::fromLatin1(name))->geometry().adjusted(1, 1, -1, -1), { 1, 1 }, 1.5);
+        QVERIFY2(!ink.isEmpty() && ink.first() >= 1, name);
+    }
+    auto *list = control<QTableView>(*w, u"msgKozeni"_s);
+    for (int column : { 3, 4 }) {
+        const QRect cell = list->visualRect(list->model()->index(1, column)).translated(list->viewport()->pos()).adjusted(0, 0, -1, -1);
+        const QList<int> ink = inked(*list, cell, { 1, 1 }, 1.5);
+        QVERIFY(!ink.isEmpty() && ink.first() >= 3);
+    }
+    // Help pages set both colours; the list bullets they leave to the scheme stand out too.
+    w->helpViewer()->displayTopic(QStringLiteral(PORUNKA_HELP_DIR "/QoruHelp.chm"));
+    auto *page = w->helpViewer()->windows().value(0)->findChild<QTextBrowser *>();
+    QCOMPARE(page->document()->rootFrame()->frameFormat().background().color(), QColor(0xFF, 0xFF, 0xF0));
+    QVERIFY(contrast(page->palette().color(QPalette::Text), QColor(0xFF, 0xFF, 0xF0)) >= 4.5);
+    QCOMPARE(elapsedLineText(*w), u"前回の清算から|5000日|経過しました"_s);
+    QCOMPARE(figures(*w), u"3回 ¥100,001,234,567 ¥50,000,000,000 ¥9,999 ¥33,333,744,856"_s);
 }
 
 void tst_MainWindow::session_data()
@@ -492,7 +556,11 @@ void tst_MainWindow::aUsersVisit()
     QList<QPointer<QWidget>> help;
     for (QWidget *window : w.helpViewer()->windows())
         help.append(window);
-    QCOMPARE(help.size(), 2); // the program's help and the larger edition's
+    QCOMPARE(help.size(), 2); // the program's help and the larger edition's, beside the window
+    for (QWidget *window : help)
+        QVERIFY(!window->frameGeometry().intersects(w.frameGeometry()));
+    w.showFullScreen(); // as a window manager may offer: undone at once
+    QVERIFY(!w.isFullScreen() && w.size() == QSize(631, 452));
 
     // The exit button closes every window and ends the event loop it is clicked in.
     QEventLoop loop;

@@ -22,7 +22,8 @@ WelcomeWindow::WelcomeWindow(QWidget *parent)
     setAutoFillBackground(true);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    Shape1 = new RoundedRectangle(this, QColor(0xFF, 0xFF, 0xF0));
+    const QColor ivory(0xFF, 0xFF, 0xF0);
+    Shape1 = new RoundedRectangle(this, ivory);
     Shape1->setObjectName(u"Shape1"_s);
     Shape1->setGeometry(twipRect(150, 75, 6585, 3540));
 
@@ -43,7 +44,7 @@ WelcomeWindow::WelcomeWindow(QWidget *parent)
         { 7, 450, 2550, 3465, 315, u"貯金はいつのまにか重くなる！？" },
     };
     const LabelLook look { .font = Fonts::proportional(11.25),
-                           .alignment = Qt::AlignLeft | Qt::AlignTop };
+                           .alignment = Qt::AlignLeft | Qt::AlignTop, .behind = ivory };
     for (const Line &line : lines) {
         Label1[line.index] = makeLabel(this, u"Label1(%1)"_s.arg(line.index),
                                        QString::fromUtf16(line.text),
