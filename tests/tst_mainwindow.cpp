@@ -247,11 +247,14 @@ void tst_MainWindow::readableAndWholeInADarkScheme()
                 }
         return columns;
     };
-    for (const char *name : { "lblCmnt2(0)", "lblCmnt2(1)", "Shape1" })
+    for (const char *name : { "lblCmnt2(0)", "lblCmnt2(1)" })
         QVERIFY2(!inked(*w, control(*w, QString::fromLatin1(name))->geometry(), { 12, 2 }, 4.5).isEmpty(), name);
+    const QRect panel = control(*w, u"Shape1"_s)->geometry();
+    QVERIFY(!inked(*w, QRect(panel.left() + 20, panel.top(), 40, 3), { 0, 2 }, 3).isEmpty()); // its outline
     for (int i = 0; i < 8; ++i)
         QVERIFY(!inked(welcome, control(welcome, u"Label1(%1)"_s.arg(i))->geometry(), { 0, 0 }, 4.5).isEmpty());
-    // Right-aligned numbers: their first inked column lies clear of the left edge.
+    // Right-aligned numbers: a blank column between the edge their text is clipped at and their
+    // first ink, where a cut text has ink on the edge itself.
     for (const char *name : { "lblKozeni_zen", "lblKozeni_Max", "lblKozeni_Avg" }) {
         const QList<int> ink = inked(*w, control(*w, QString::fromLatin1(name))->geometry().adjusted(1, 1, -1, -1), { 1, 1 }, 1.5);
         QVERIFY2(!ink.isEmpty() && ink.first() >= 1, name);
@@ -260,7 +263,7 @@ void tst_MainWindow::readableAndWholeInADarkScheme()
     for (int column : { 3, 4 }) {
         const QRect cell = list->visualRect(list->model()->index(1, column)).translated(list->viewport()->pos()).adjusted(0, 0, -1, -1);
         const QList<int> ink = inked(*list, cell, { 1, 1 }, 1.5);
-        QVERIFY(!ink.isEmpty() && ink.first() >= 3);
+        QVERIFY(!ink.isEmpty() && ink.first() > 3);
     }
     // Help pages set both colours; the list bullets they leave to the scheme stand out too.
     w->helpViewer()->displayTopic(QStringLiteral(PORUNKA_HELP_DIR "/QoruHelp.chm"));
@@ -573,5 +576,13 @@ void tst_MainWindow::aUsersVisit()
     QVERIFY(!w.isVisible());
 }
 
-QTEST_MAIN(tst_MainWindow)
+int main(int argc, char *argv[])
+{
+    // Offscreen, a screen with room beside the main window, as desktops have.
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" PORUNKA_TEST_DATA "/screen.json");
+    QApplication app(argc, argv);
+    tst_MainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_mainwindow.moc"
