@@ -183,8 +183,13 @@ void HelpViewer::displayTopic(const QString &fileName)
 {
     const QString path = locate(fileName);
     if (path.isEmpty()) {
+        QStringList places;
+        for (const QString &dir : m_searchPath)
+            places.append(QDir::cleanPath(QDir(dir == u"." ? QDir::currentPath() : dir).absoluteFilePath(fileName)));
+        places.removeDuplicates();
         MessageBox::show(m_owner, u"ヘルプ"_s,
-                         u"ヘルプファイル「%1」が見つかりません。"_s.arg(fileName),
+                         u"ヘルプファイル「%1」が見つかりません。\n\n探した場所:\n%2"_s
+                                 .arg(fileName, places.join(u'\n')),
                          MessageBox::Icon::Warning, MessageBox::Buttons::Ok);
         return;
     }

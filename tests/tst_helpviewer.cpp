@@ -153,6 +153,7 @@ void tst_HelpViewer::damagedFilesAreReportedNotFatal()
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QTEST(shown[0].text.section(u'\n', 0, 0), "told");
+    QVERIFY(shown[0].text.contains(QDir::current().absoluteFilePath(u"QoruHelp.chm"_s))); // where
 }
 
 void tst_HelpViewer::corruptedCopiesNeverCrashTheReader()
