@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rendericon SVG WIDTHxHEIGHT OUT: draws one of the program's pictures at one size: a PNG for the
 // desktop's icon directories, or, when OUT ends in .rgba, the bare pixels (RGBA, premultiplied)
 // that the program shows as they are.

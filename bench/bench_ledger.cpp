@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads a ledger at its limit of entries and computes the totals, as start-up does.
 // Prints bytes per second; the file is generated in a temporary directory.
 #include "ledgergen.h"

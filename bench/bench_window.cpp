@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's operations on ledgers of every size, in process and offscreen: the start-up
 // sequence (load into the list and the figures), one deposit, one confirmed deletion and
 // clearing, the last two followed by a repaint. Each runs with the ledger on disk and on a memory file

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program with the instant of its exec in PORUNKA_EXEC_NS (monotonic clock), so that
 // the start-up benchmarks time themselves from exec, without the shell's fork and wait.
 #include <cstdio>

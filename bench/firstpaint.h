@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What both start-up programs print on standard error: the time from exec (as execstamp

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // genledger N PATH: writes a generated ledger of N entries, as the benchmarks use them.
 #include "ledgergen.h"
 

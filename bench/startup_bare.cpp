@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick: a bare Qt Widgets program that shows one 631 x 452 window and quits after its
 // first paint. Prints the time from exec to the painted frame and the peak resident memory.
 // Built again with BARE_TEXT_LINES=1, it also paints one line of Japanese text, which is what any

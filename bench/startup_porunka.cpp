@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real start-up sequence, offscreen, in the current directory's ledger: it quits once the
 // deposit list has painted its first frame with the ledger loaded, the figures shown and the
 // elapsed-days line set (a welcome window, when the ledger is empty, is closed then too).

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The amount parser on arbitrary text, and the ledger's plain amount field on arbitrary bytes:
 // whatever reads as money formats back to text that reads as the same (or the displayed) value.
 #include "amount.h"

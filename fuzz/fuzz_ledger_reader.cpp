@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ledger reader on arbitrary bytes. Beyond not crashing, it checks what the reader promises:
 // every byte is either read or kept verbatim where it was, pieces of any size read the same, and
 // what was read writes back and reads again unchanged.

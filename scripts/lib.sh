@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 porunka developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by ./scripts/run and ./scripts/test: installs the Debian packages that are missing,
 # then configures and builds into build/<name>. Sourced, not run.
 

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 porunka developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Mutants for ../shared/tools/mutation/mutate.py: (id, file, old text, new text, the fault it
 stands for). Every guard the program adds gets one here; the README says how to run them."""
 

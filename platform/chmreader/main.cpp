@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // porunka-chmreader: writes every file inside a compiled HTML Help file to standard output.
 //
 // chmlib does not survive every damaged file, so the help viewer runs it in this separate
