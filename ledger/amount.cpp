@@ -100,3 +100,10 @@ QString currencyText(Money amount)
     text += QLatin1StringView(buffer + pos, qsizetype(sizeof buffer) - pos);
     return text;
 }
+
+Money rewrittenAmount(Money amount)
+{
+    if (amount.raw() % Money::Scale == 0)
+        return amount;
+    return parseAmount(currencyText(amount)).value_or(displayedAmount(amount));
+}

@@ -24,3 +24,6 @@ QString currencyText(Money amount);
 
 // The value a reader of the display format sees: the amount rounded as the display rounds it.
 Money displayedAmount(Money amount);
+// The amount a rewrite of the ledger writes for an entry: the list's text of it, read back
+// (12.5 is shown ¥13 and written 13). A whole amount is itself.
+Money rewrittenAmount(Money amount);

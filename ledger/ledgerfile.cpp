@@ -5,6 +5,7 @@
 #include "datetext.h"
 #include "ledgerfields.h"
 #include "ledgerreader.h"
+#include "ledgerundo.h"
 #include "ledgerwriter.h"
 
 #include <QDir>
@@ -184,4 +185,41 @@ LedgerStatus BackUpLedger(const QString &path, const FileStamp *expected)
         return {};
     const FileResult replaced = replaceFile(backup, bytes, &ledger.st);
     return replaced.ok() ? LedgerStatus {} : failed(replaced, backup);
+}
+
+LedgerUndo PlanLedgerUndo(const QString &path)
+{
+    LedgerUndo plan;
+    QByteArray ledger, recovery;
+    const OpenedFile now = openRegularFile(path, O_RDONLY);
+    FileResult read = now.result;
+    if (read.ok()) {
+        plan.stamp = { now.st.st_dev, now.st.st_ino, now.st.st_mtim, now.st.st_ctim, {}, true };
+        read = readAllBytes(now.handle.fd(), ledger, &plan.stamp.content);
+    }
+    if (!read.ok()) {
+        plan.status = failed(read, path);
+        return plan;
+    }
+    const QString backup = ledgerBackupPath(path);
+    const OpenedFile before = openRegularFile(backup, O_RDONLY);
+    read = before.result;
+    if (read.ok())
+        read = readAllBytes(before.handle.fd(), recovery, nullptr);
+    if (!read.ok() && !(read.failure == FileFailure::Open && read.error == ENOENT))
+        plan.status = failed(read, backup);
+    if (!read.ok())
+        return plan;
+    RecoveryMerge merge = mergeRecoveryPoint(recovery, ledger);
+    plan.restored = std::move(merge.restored);
+    plan.merged = std::move(merge.merged);
+    plan.restoredAt = merge.restoredAt;
+    return plan;
+}
+
+LedgerStatus UndoLedger(const QString &path, const LedgerUndo &plan)
+{
+    if (const LedgerStatus backup = BackUpLedger(path, &plan.stamp); !backup.ok())
+        return backup;
+    return replaceLedger(path, plan.merged, &plan.stamp);
 }

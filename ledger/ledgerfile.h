@@ -116,6 +116,24 @@ LedgerStatus EmptyLedger(const QString &path, const FileStamp *expected = nullpt
 LedgerStatus BackUpLedger(const QString &path, const FileStamp *expected = nullptr);
 QString ledgerBackupPath(const QString &path);
 
+// What the last deletion or clearing took out of the ledger, found from its backup, the recovery
+// point: the backup's lines the ledger no longer holds, and the ledger with them put back (the
+// rules are mergeRecoveryPoint's). No backup: nothing to take back.
+struct LedgerUndo
+{
+    QByteArray restored;       // empty: nothing to take back
+    QByteArray merged;
+    qsizetype restoredAt = -1; // where the first restored line stands in `merged`
+    FileStamp stamp;           // the ledger they were found against
+    LedgerStatus status;
+};
+LedgerUndo PlanLedgerUndo(const QString &path);
+
+// Carries out `plan`: the ledger as it is becomes the recovery point, then the merged lines
+// replace it, under RewriteLedger's guarantees; nothing is written when the ledger is no longer
+// the one the plan was made against (Failure::Changed).
+LedgerStatus UndoLedger(const QString &path, const LedgerUndo &plan);
+
 // One line of the file, CR LF included; empty when a text has characters the encoding cannot
 // hold, a double quote or a control character.
 QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount,

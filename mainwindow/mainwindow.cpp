@@ -21,6 +21,7 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -39,6 +40,7 @@ const QColor Grey(0x80, 0x80, 0x80);
 const QString Title = u"ポルンカ貯めよう！ "_s; // the trailing space belongs to it
 const QString HelpTip = u"ヘルプファイルを開きます"_s;
 const QString ConfirmDeletion = u"削除確認"_s;
+const QString UndoTitle = u"元に戻す"_s;
 const QString OwnHelp = u"QoruHelp.chm"_s;
 const QString ProHelp = u"LunvexHelp.chm"_s;
 
@@ -247,6 +249,9 @@ void MainWindow::createControls()
     // Only a double-click on a row: the header row never deletes anything.
     connect(msgKozeni, &QTableView::doubleClicked, this, &MainWindow::msgKozeni_DblClick);
     connect(msgKozeni, &DepositView::deleteKeyPressed, this, &MainWindow::msgKozeni_KeyDown);
+    // A key, not a control: the window's layout stays as designed.
+    m_undoKey = new QShortcut(QKeySequence::Undo, this);
+    connect(m_undoKey, &QShortcut::activated, this, &MainWindow::fraMain_Undo);
     describeForAssistiveTools();
 }
 
@@ -314,6 +319,10 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == txtKozeni_Inp && event->type() == QEvent::KeyPress)
         txtKozeni_Inp_KeyPress(static_cast<QKeyEvent *>(event)->key());
+    // The box keeps Ctrl+Z for its own typing only while it holds some.
+    if (watched == txtKozeni_Inp && event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Undo) && txtKozeni_Inp->text().isEmpty())
+        return true;
     return QWidget::eventFilter(watched, event); // the key goes on to the box as usual
 }
 
@@ -424,6 +433,11 @@ void MainWindow::cmdEnd_Click()
     ExitProgram();
 }
 
+void MainWindow::fraMain_Undo()
+{
+    UndoLastRemoval();
+}
+
 void MainWindow::DeleteCurrentEntry()
 {
     // With no data row there is nothing to delete, and the header row is never one.
@@ -483,6 +497,60 @@ void MainWindow::ClearLedger()
     ReloadFromLedger();
     m_totals.ResetSmallestBase();
     HideElapsedDays();
+}
+
+void MainWindow::UndoLastRemoval()
+{
+    // From the backup on disk, so that it works after a restart and whoever removed the lines.
+    const LedgerUndo plan = PlanLedgerUndo(m_ledgerPath);
+    if (!plan.status.ok()) {
+        warn(UndoTitle, u"台帳ファイルまたはその控えを読めないため、元に戻せません。\n\nファイル: %1\n理由: %2"_s
+                                .arg(plan.status.path, reasonText(plan.status)));
+        return;
+    }
+    if (plan.restored.isEmpty()) {
+        MessageBox::show(this, UndoTitle, u"元に戻せる削除やクリアはありません。"_s,
+                         MessageBox::Icon::Information, MessageBox::Buttons::Ok);
+        return;
+    }
+    if (MessageBox::show(this, UndoTitle, describeRestored(plan) + u" のデータを元に戻してもいいですか？\r\n"_s,
+                         MessageBox::Icon::None, MessageBox::Buttons::OkCancel)
+        != MessageBox::Answer::Ok)
+        return;
+    const LedgerStatus undone = UndoLedger(m_ledgerPath, plan);
+    if (!undone.ok()) {
+        if (undone.failure == LedgerStatus::Failure::Changed) {
+            reportFailedChange(u"元に戻す操作"_s, undone);
+            return;
+        }
+        ReloadFromLedger();
+        warn(UndoTitle, u"台帳ファイルを書き換えられなかったため、元に戻せませんでした。"
+                        "台帳ファイルは元のままで、一覧はファイルの内容を表示しています。\n\n"
+                        "ファイル: %1\n理由: %2"_s.arg(undone.path, reasonText(undone)));
+        return;
+    }
+    ReloadFromLedger();
+    ShowElapsedDays();
+}
+
+QString MainWindow::describeRestored(const LedgerUndo &plan) const
+{
+    // One entry is named as the deletion question names its row; more by their number and total.
+    const LedgerLoad restored = ReadLedgerBytes(plan.restored);
+    const qsizetype count = restored.entries.size();
+    if (count == 1 && restored.unread.isEmpty()) {
+        const qsizetype number = ReadLedgerBytes(QByteArrayView(plan.merged).first(plan.restoredAt)).entries.size() + 1;
+        return QStringList { QString::number(number), restored.entries.dateText(0), restored.entries.timeText(0),
+                             currencyText(restored.entries.amount(0)) }
+                .join(u' ');
+    }
+    Money total;
+    for (qsizetype i = 0; i < count; ++i)
+        total = total.checkedAdd(restored.entries.amount(i)).value_or(total);
+    QString text = u"%1 件（合計 %2）"_s.arg(count).arg(currencyText(total));
+    if (!restored.unread.isEmpty())
+        text += u"と読み取れない行"_s;
+    return text;
 }
 
 void MainWindow::ShowHelp()
@@ -628,9 +696,8 @@ LedgerEntries MainWindow::ListedEntries() const
     LedgerEntries listed = m_model->entries();
     for (qsizetype row = 0; row < listed.size(); ++row) {
         const Money amount = listed.amount(row);
-        // A whole amount reads back as itself; only fractions change.
-        if (amount.raw() % Money::Scale != 0)
-            listed.setAmount(row, parseAmount(currencyText(amount)).value_or(displayedAmount(amount)));
+        if (const Money written = rewrittenAmount(amount); written != amount)
+            listed.setAmount(row, written);
     }
     return listed;
 }

@@ -14,6 +14,7 @@ class HelpViewer;
 class DepositView;
 class QLabel;
 class QLineEdit;
+class QShortcut;
 class QToolButton;
 
 // The main window, fraMain: the program's start-up window, alive until the program ends.
@@ -24,6 +25,7 @@ class QToolButton;
 // deposit goes the same way in small steps: a new list row, the totals, the figures, then one
 // line appended to the file. Deleting and clearing change the file and reload it, so the list,
 // its numbering and running totals, and the figures are always rebuilt from what the file holds.
+// Ctrl+Z puts back what the last deletion or clearing removed, found from the ledger's backup.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -73,7 +75,7 @@ private:
     QLabel *lblCmnt2[2] = {};
     QLabel *lblKozeni_Keika = nullptr;
     QLabel *Image1 = nullptr;
-
+    QShortcut *m_undoKey = nullptr; // Ctrl+Z, wherever the focus is in the window
 
     void createControls();
     void describeForAssistiveTools();
@@ -87,9 +89,12 @@ private:
     void cmdHelp_Click();
     void cmdsyoukai_Click();
     void cmdEnd_Click();
+    void fraMain_Undo();
 
     void DeleteCurrentEntry();
     void ClearLedger();
+    void UndoLastRemoval();
+    QString describeRestored(const LedgerUndo &plan) const;
     void ShowHelp();
     void IntroduceProEdition();
     void ExitProgram();

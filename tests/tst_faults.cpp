@@ -282,7 +282,7 @@ void tst_Faults::fullFileSystem()
 
     // Ledgers from half the file system to all of it: every operation either does its work or
     // leaves the file exactly as it was, says the disk is full, and leaves no temporary file.
-    int failures = 0, successes = 0;
+    int failures = 0, successes = 0, undos = 0;
     for (int lines = 700; lines <= 1900; lines += 37) {
         for (const QString &name : f.files())
             QFile::remove(f.dir() + u'/' + name);
@@ -302,16 +302,25 @@ void tst_Faults::fullFileSystem()
         check(AppendLedgerEntry(f.path(), Money::fromYen(7), QDateTime(QDate(2026, 12, 6), QTime(12, 0))),
               bytes + line("2026年12月06日", "12:00:00", "7"));
         bytes = f.bytes();
+        const QByteArray whole = bytes;
         LedgerLoad load = LoadLedger(f.path());
         load.entries.removeAt(0);
         check(RewriteLedger(f.path(), load.entries), bytes.mid(bytes.indexOf('\n') + 1));
         bytes = f.bytes();
+        // Its undo, from the ledger as it was kept beside it.
+        QFile recovery(ledgerBackupPath(f.path()));
+        if (bytes != whole && recovery.open(QIODevice::WriteOnly) && recovery.write(whole) == whole.size() && recovery.flush()) {
+            recovery.close();
+            check(UndoLedger(f.path(), PlanLedgerUndo(f.path())), whole);
+            bytes = f.bytes();
+            ++undos;
+        }
         if (BackUpLedger(f.path()).ok())
             QCOMPARE(bytesOf(ledgerBackupPath(f.path())), bytes);
         QCOMPARE(f.bytes(), bytes);
         QFile::remove(ledgerBackupPath(f.path()));
     }
-    QVERIFY(successes > 0 && failures > 0); // the sweep crossed the edge
+    QVERIFY(successes > 0 && failures > 0 && undos > 0); // the sweep crossed the edge
 }
 
 void tst_Faults::aWriteCutShortLeavesTheFileAsItWas()

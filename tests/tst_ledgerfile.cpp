@@ -236,10 +236,13 @@ void tst_LedgerFile::aFileChangedElsewhereIsNeverReplaced()
     QFETCH(bool, changed);
     // Longer than a block of the digest, and the edit made in the first block.
     const QByteArray ledger = A + B.repeated(200);
-    for (const QString &operation : { u"rewrite"_s, u"empty"_s, u"backup"_s, u"append"_s }) {
+    for (const QString &operation : { u"rewrite"_s, u"empty"_s, u"backup"_s, u"append"_s, u"undo"_s }) {
         LedgerFixture f;
         f.write(ledger);
         LedgerLoad load = LoadLedger(f.path());
+        QFile recovery(ledgerBackupPath(f.path())); // for the undo: C was deleted
+        QVERIFY(operation != u"undo" || (recovery.open(QIODevice::WriteOnly) && recovery.write(ledger + C) > 0 && recovery.flush()));
+        const LedgerUndo plan = PlanLedgerUndo(f.path());
         const QByteArray path = QFile::encodeName(f.path());
         if (change == u"append") {
             QFile file(f.path());
@@ -269,11 +272,14 @@ void tst_LedgerFile::aFileChangedElsewhereIsNeverReplaced()
         load.entries.removeAt(0);
         const LedgerStatus status = operation == u"rewrite" ? RewriteLedger(f.path(), load.entries, {}, load.encoding, &load.stamp)
                 : operation == u"empty"                     ? EmptyLedger(f.path(), &load.stamp)
+                : operation == u"undo"                      ? UndoLedger(f.path(), plan)
                                                             : BackUpLedger(f.path(), &load.stamp);
         QCOMPARE(status.failure, changed ? LedgerStatus::Failure::Changed : LedgerStatus::Failure::None);
         if (changed || operation == u"backup")
             QCOMPARE(f.bytes(), now);
-        QCOMPARE(f.files().size(), operation == u"backup" && !changed ? 2 : 1);
+        else if (operation == u"undo")
+            QCOMPARE(f.bytes(), ledger + C);
+        QCOMPARE(f.files().size(), (operation == u"backup" && !changed) || operation == u"undo" ? 2 : 1);
     }
 }
 

@@ -275,7 +275,8 @@ void tst_MainWindow::session_data()
     // What the user does, "; " between steps: "at HH:MM" (the clock, before the start), "type X",
     // "return", "enter" (on the keypad), "save" (the button), "delete ROW [ok|cancel]" (a
     // double-click), "del ROW ok" (the Delete key), "header" (a double-click on it), "clear [ok|cancel]";
-    // "other STEP" in a second window on the same ledger; "append" by another program.
+    // "other STEP" in a second window on the same ledger; "append" by another program; "undo
+    // [ok|cancel]" (Ctrl+Z), "restart".
     QTest::addColumn<QByteArray>("ledger");
     QTest::addColumn<QString>("actions");
     QTest::addColumn<QByteArray>("after");
@@ -335,6 +336,17 @@ void tst_MainWindow::session_data()
             << u"1 2026年11月20日 08:00:00 ¥50"_s + d + u" / "_s + clear + u" / "_s + changed.arg(u"クリア"_s);
     QTest::newRow("a line another program appends, then a deposit") << A + B + C << u"append; type 300; return"_s
             << A + B + C + line("2026年12月06日", "07:00:00", "9") + now("300") << u"5回 ¥559 ¥300 ¥9 ¥112"_s << today << QString();
+    const QString undo = u" のデータを元に戻してもいいですか？"_s, nothing = u"元に戻せる削除やクリアはありません。"_s;
+    QTest::newRow("delete, then undo: back in its place, once") << A + B + C << u"delete 1 ok; undo ok; undo"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one
+            << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo + u" / "_s + nothing;
+    QTest::newRow("clear, deposit, undo: the deposit after them") << A + B + C << u"clear ok; type 500; return; undo ok"_s << A + B + C + now("500")
+            << u"4回 ¥750 ¥500 ¥50 ¥188"_s << today << clear + u" / 3 件（合計 ¥250）"_s + undo;
+    QTest::newRow("undo after a restart, 12.5 and an unread line as they were") << line("2026年11月20日", "08:00:00", "12.5") + Unreadable + B + C
+            << u"delete 2 ok; restart; undo ok"_s << line("2026年11月20日", "08:00:00", "12.5") + Unreadable + B + C << u"3回 ¥213 ¥120 ¥13 ¥71"_s << one
+            << u"3 2026年12月05日 21:15:00 ¥80"_s + d + u" / 台帳ファイルの 2 行目を読み取れませんでした。 / 3 2026年12月05日 21:15:00 ¥80"_s + undo;
+    QTest::newRow("undo, Cancel; the box keeps Ctrl+Z while it holds text") << A + B + C << u"clear ok; undo cancel; type 5; undo"_s << QByteArray()
+            << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear + u" / 3 件（合計 ¥250）"_s + undo;
+    QTest::newRow("nothing to undo") << A + B + C << u"undo"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << nothing;
     QTest::newRow("only a UTF-8 mark: deposits go on in UTF-8") << QByteArray("\xEF\xBB\xBF") << u"clear; type 500; return"_s
             << QByteArray("\xEF\xBB\xBF\"2026年12月06日\",\"19:04:05\",500\r\n") << just500 << today << QString();
 }
@@ -367,6 +379,7 @@ void tst_MainWindow::session()
         if (answer == u"ok" || answer == u"cancel")
             MessageBox::answerNext(answer == u"ok" ? MessageBox::Answer::Ok : MessageBox::Answer::Cancel);
         if (verb == u"type" && arg.front().unicode() < 0x80) {
+            box->setFocus();
             QTest::keyClicks(box, arg);
         } else if (verb == u"type") { // what a keyboard alone cannot type, committed by an input method
             QInputMethodEvent commit;
@@ -384,6 +397,11 @@ void tst_MainWindow::session()
             QTest::keyClick(rowList, Qt::Key_Delete);
         } else if (verb == u"header") {
             QTest::mouseDClick(rowList->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(100, 8));
+        } else if (verb == u"undo") { // Ctrl+Z wherever the focus is
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_Z, Qt::ControlModifier);
+        } else if (verb == u"restart") {
+            w = start(f);
+            QVERIFY(QTest::qWaitForWindowActive(w.get()));
         } else if (verb == u"append") { // another program
             QFile file(f.path());
             QVERIFY(file.open(QIODevice::Append) && file.write(line("2026年12月06日", "07:00:00", "9")) > 0);
@@ -400,8 +418,9 @@ void tst_MainWindow::session()
     QCOMPARE(rows(*w).size(), LoadLedger(f.path()).entries.size());
     if (!rows(*w).isEmpty())
         QVERIFY(rows(*w).last().startsWith(QString::number(rows(*w).size()) + u' ') && rows(*w).last().endsWith(figures(*w).section(u' ', 1, 1)));
-    // A deletion or clearing keeps the ledger as it was beside it.
-    QCOMPARE(bytesOf(ledgerBackupPath(f.path())), f.bytes().startsWith(ledger) ? QByteArray("<missing>") : ledger);
+    // A deletion or clearing keeps the ledger as it was beside it; an undo, the ledger before it.
+    if (!actions.contains(u"undo ok"))
+        QCOMPARE(bytesOf(ledgerBackupPath(f.path())), f.bytes().startsWith(ledger) ? QByteArray("<missing>") : ledger);
 }
 
 void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText_data()
