@@ -3,6 +3,7 @@
 #include "decimal.h"
 #include "ledgerfixture.h"
 #include "ledgertotals.h"
+#include "ledgerundo.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +30,8 @@ private slots:
     void readingInSmallPiecesReadsTheSame();
     void aFileChangedElsewhereIsNeverReplaced_data();
     void aFileChangedElsewhereIsNeverReplaced();
+    void undoPutsBackOnlyWhatIsMissing_data();
+    void undoPutsBackOnlyWhatIsMissing();
 };
 
 namespace {
@@ -281,6 +284,30 @@ void tst_LedgerFile::aFileChangedElsewhereIsNeverReplaced()
             QCOMPARE(f.bytes(), ledger + C);
         QCOMPARE(f.files().size(), (operation == u"backup" && !changed) || operation == u"undo" ? 2 : 1);
     }
+}
+
+void tst_LedgerFile::undoPutsBackOnlyWhatIsMissing_data()
+{
+    // The recovery point, the ledger now, the ledger after the undo, and what was put back.
+    QTest::addColumn<QByteArray>("recovery");
+    QTest::addColumn<QByteArray>("ledger");
+    QTest::addColumn<QByteArray>("merged");
+    QTest::addColumn<QByteArray>("restored");
+    const QByteArray cNoEnd = C.chopped(2);
+    QTest::newRow("moved elsewhere, one deleted: nothing doubled") << A + B + C << B + A << B + C + A << C;
+    QTest::newRow("a line kept twice, one of three deleted") << A + A + A << A + A << A + A + A << A;
+    QTest::newRow("a last line without its end, then a deposit") << A + cNoEnd << A + B << A + cNoEnd + "\r\n" + B << C;
+    QTest::newRow("the mark of a UTF-8 ledger kept") << Bom + Utf8 << Bom + A << Bom + Utf8 + A << Utf8;
+    QTest::newRow("nothing missing") << A + B << A + B + C << A + B + C << QByteArray();
+}
+
+void tst_LedgerFile::undoPutsBackOnlyWhatIsMissing()
+{
+    QFETCH(QByteArray, recovery);
+    QFETCH(QByteArray, ledger);
+    const RecoveryMerge merge = mergeRecoveryPoint(recovery, ledger);
+    QTEST(merge.merged, "merged");
+    QTEST(merge.restored, "restored");
 }
 
 QTEST_GUILESS_MAIN(tst_LedgerFile)
