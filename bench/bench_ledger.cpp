@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 porunka developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Loads a ledger at its limit of entries and computes the totals, as start-up does.
-// Prints bytes per second; the file is generated in a temporary directory.
+// Prints bytes per second; the file is generated in a temporary directory. Also what Ctrl+Z
+// costs before its question at the limit.
 #include "ledgergen.h"
 #include "ledgertotals.h"
 
@@ -57,8 +58,32 @@ void readFileOnly(benchmark::State &state)
     state.SetBytesProcessed(state.iterations() * ledger.size);
 }
 
+// Ctrl+Z after a clearing at the limit: every line of the backup is put back.
+void planUndoOfClearing(benchmark::State &state)
+{
+    const GeneratedLedger ledger(int(state.range(0)));
+    if (!BackUpLedger(ledger.path).ok() || !EmptyLedger(ledger.path).ok())
+        qFatal("cannot clear the benchmark ledger");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PlanLedgerUndo(ledger.path));
+}
+
+// And after deleting the first entry: the two files are matched line by line.
+void planUndoOfDeletion(benchmark::State &state)
+{
+    const GeneratedLedger ledger(int(state.range(0)));
+    LedgerLoad load = LoadLedger(ledger.path);
+    load.entries.removeAt(0);
+    if (!BackUpLedger(ledger.path).ok() || !RewriteLedger(ledger.path, load.entries).ok())
+        qFatal("cannot delete from the benchmark ledger");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PlanLedgerUndo(ledger.path));
+}
+
 } // namespace
 
+BENCHMARK(planUndoOfDeletion)->Arg(LedgerTotals::MaxEntries)->Unit(benchmark::kMillisecond);
+BENCHMARK(planUndoOfClearing)->Arg(LedgerTotals::MaxEntries)->Unit(benchmark::kMillisecond);
 BENCHMARK(loadWithTotals)->Arg(1000)->Arg(10000)->Arg(LedgerTotals::MaxEntries)->Unit(benchmark::kMillisecond);
 BENCHMARK(readFileOnly)->Arg(LedgerTotals::MaxEntries)->Unit(benchmark::kMillisecond);
 

@@ -36,16 +36,23 @@ QByteArrayView withoutLineEnd(QByteArrayView line)
 }
 
 // A line as a rewrite of the ledger writes it: the amount field as the rewrite writes the amount
-// (12.5 becomes 13), so that a line and its rewritten form count as one.
-QByteArray keyOf(QByteArrayView line)
+// (12.5 becomes 13), so that a line and its rewritten form count as one. Most lines are written
+// so already and are their own key; the others get theirs in `made`.
+QByteArrayView keyOf(QByteArrayView line, QList<QByteArray> &made)
 {
     line = withoutLineEnd(line);
     const qsizetype comma = line.lastIndexOf(',');
     const QByteArrayView field = comma < 0 ? QByteArrayView() : line.sliced(comma + 1);
+    const bool plainWhole = !field.isEmpty() && field != "-" && field != "-0"
+            && std::all_of(field.begin() + (field.front() == '-'), field.end(), [](char c) { return c >= '0' && c <= '9'; })
+            && (field.size() == 1 || field[field.front() == '-'] != '0');
+    if (plainWhole)
+        return line;
     const auto amount = parsePlainDecimal(std::string_view(field.data(), std::size_t(field.size())));
     if (!amount)
-        return line.toByteArray();
-    return line.first(comma + 1).toByteArray() + plainDecimalText(rewrittenAmount(*amount));
+        return line;
+    made.append(line.first(comma + 1).toByteArray() + plainDecimalText(rewrittenAmount(*amount)));
+    return made.last();
 }
 
 QByteArrayView withoutMark(QByteArrayView bytes, bool &marked)
@@ -62,22 +69,33 @@ RecoveryMerge mergeRecoveryPoint(QByteArrayView recovery, QByteArrayView ledger)
     const QList<QByteArrayView> before = linesOf(withoutMark(recovery, marked));
     const QList<QByteArrayView> now = linesOf(withoutMark(ledger, marked));
 
-    // Where each line stands in the recovery point, and how many of it are missing now.
-    QList<QByteArray> keys;
+    // Where each line stands in the recovery point (its first place not yet passed, the later
+    // ones chained from it), and how many of it are missing now.
+    struct Places
+    {
+        qsizetype first = -1;
+        qsizetype missing = 0;
+    };
+    QList<QByteArray> made; // keys that are not a line's own bytes
+    made.reserve(before.size() + now.size());
+    QList<QByteArrayView> keys;
     keys.reserve(before.size());
-    QHash<QByteArray, QList<qsizetype>> places;
-    QHash<QByteArray, qsizetype> missing;
-    for (qsizetype i = 0; i < before.size(); ++i) {
-        keys.append(keyOf(before[i]));
-        places[keys[i]].append(i);
-        ++missing[keys[i]];
+    for (QByteArrayView line : before)
+        keys.append(keyOf(line, made));
+    QHash<QByteArrayView, Places> places;
+    places.reserve(before.size());
+    QList<qsizetype> later(before.size(), -1);
+    for (qsizetype i = before.size() - 1; i >= 0; --i) {
+        Places &p = places[keys[i]];
+        later[i] = std::exchange(p.first, i);
+        ++p.missing;
     }
-    QList<QByteArray> nowKeys;
+    QList<QByteArrayView> nowKeys;
     nowKeys.reserve(now.size());
     for (QByteArrayView line : now) {
-        nowKeys.append(keyOf(line));
-        if (auto found = missing.find(nowKeys.last()); found != missing.end())
-            --*found;
+        nowKeys.append(keyOf(line, made));
+        if (auto found = places.find(nowKeys.last()); found != places.end())
+            --found->missing;
     }
 
     RecoveryMerge result;
@@ -92,7 +110,7 @@ RecoveryMerge mergeRecoveryPoint(QByteArrayView recovery, QByteArrayView ledger)
     qsizetype next = 0; // the first line of the recovery point not yet passed
     const auto restoreUpTo = [&](qsizetype end) {
         for (; next < end; ++next) {
-            qsizetype &count = missing[keys[next]];
+            qsizetype &count = places[keys[next]].missing;
             if (count <= 0)
                 continue; // the ledger holds it elsewhere: it comes from there
             --count;
@@ -108,22 +126,22 @@ RecoveryMerge mergeRecoveryPoint(QByteArrayView recovery, QByteArrayView ledger)
     for (qsizetype n = 0; n < now.size(); ++n) {
         const QByteArrayView line = now[n];
         // Its next place at or after the lines passed, if it has one.
-        const auto at = places.constFind(nowKeys[n]);
-        const qsizetype *place = nullptr;
-        if (at != places.cend()) {
-            const auto found = std::lower_bound(at->begin(), at->end(), next);
-            place = found == at->end() ? nullptr : &*found;
+        qsizetype place = -1;
+        if (const auto at = places.find(nowKeys[n]); at != places.end()) {
+            while (at->first >= 0 && at->first < next)
+                at->first = later[at->first];
+            place = at->first;
         }
-        if (!place) {
+        if (place < 0) {
             added.append(line);
             continue;
         }
-        restoreUpTo(*place);
+        restoreUpTo(place);
         for (QByteArrayView a : std::as_const(added))
             put(a);
         added.clear();
-        put(before[*place]); // as the file held it before, 12.5 and all
-        next = *place + 1;
+        put(before[place]); // as the file held it before, 12.5 and all
+        next = place + 1;
     }
     restoreUpTo(before.size());
     for (QByteArrayView a : std::as_const(added))
