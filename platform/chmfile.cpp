@@ -30,14 +30,34 @@ QString &configuredReader()
 
 // Texts inside a help file are in its author's code page; this program's are UTF-8, older
 // Japanese ones CP932.
-QString decodeText(QByteArrayView bytes)
+QString decodeText(QByteArrayView bytes, const char *codePage = "windows-31j")
 {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    QStringDecoder cp932("windows-31j", QStringConverter::Flag::Stateless);
-    return cp932.decode(bytes);
+    QStringDecoder other(codePage, QStringConverter::Flag::Stateless);
+    return other.isValid() ? other.decode(bytes) : QString::fromLatin1(bytes);
+}
+
+// The ANSI code page of a Windows language (LCID), by its primary language.
+const char *codePageOf(quint32 lcid)
+{
+    switch (lcid & 0x3FF) {
+    case 0x11: return "windows-31j";
+    case 0x04: return lcid == 0x804 || lcid == 0x1004 ? "GBK" : "Big5";
+    case 0x12: return "windows-949";
+    case 0x02: case 0x19: case 0x22: case 0x23: case 0x2F: return "windows-1251";
+    case 0x05: case 0x0E: case 0x15: case 0x18: case 0x1A: case 0x1B: case 0x24: return "windows-1250";
+    case 0x08: return "windows-1253";
+    case 0x1F: return "windows-1254";
+    case 0x0D: return "windows-1255";
+    case 0x01: return "windows-1256";
+    case 0x25: case 0x26: case 0x27: return "windows-1257";
+    case 0x2A: return "windows-1258";
+    case 0x1E: return "windows-874";
+    default: return "windows-1252";
+    }
 }
 
 bool isPage(const QString &path)
@@ -175,6 +195,7 @@ void ChmFile::readSystemFile()
 {
     // #SYSTEM: a version, then records of a 16-bit code, a 16-bit length and that many bytes.
     const QByteArray data = m_objects.value(u"/#SYSTEM"_s);
+    QByteArray window, title;
     qsizetype pos = 4;
     while (pos + 4 <= data.size()) {
         const quint16 code = qFromLittleEndian<quint16>(data.constData() + pos);
@@ -186,9 +207,74 @@ void ChmFile::readSystemFile()
         pos += length;
         while (!value.isEmpty() && value.back() == '\0')
             value.chop(1);
-        if (code == 2 && !value.isEmpty())
-            m_defaultTopic = value.front() == '/' ? decodeText(value) : u'/' + decodeText(value);
+        const auto path = [&] { return value.front() == '/' ? decodeText(value) : u'/' + decodeText(value); };
+        if (code == 0 && !value.isEmpty())
+            m_contents = path();
+        else if (code == 1 && !value.isEmpty())
+            m_index = path();
+        else if (code == 2 && !value.isEmpty())
+            m_defaultTopic = path();
         else if (code == 3)
-            m_title = decodeText(value);
+            title = value.toByteArray(); // decoded below, in the file's code page
+        else if (code == 4 && value.size() >= 4)
+            m_language = qFromLittleEndian<quint32>(value.data());
+        else if (code == 5)
+            window = value.toByteArray();
     }
+    m_title = decode(title);
+    readWindowDefinition(window);
+    // Files compiled without naming their sitemaps still carry them.
+    for (const QString &file : files()) {
+        if (m_contents.isEmpty() && file.endsWith(u".hhc", Qt::CaseInsensitive))
+            m_contents = file;
+        if (m_index.isEmpty() && file.endsWith(u".hhk", Qt::CaseInsensitive))
+            m_index = file;
+    }
+    if (!m_objects.contains(m_contents))
+        m_contents.clear();
+    if (!m_objects.contains(m_index))
+        m_index.clear();
+}
+
+void ChmFile::readWindowDefinition(const QByteArray &name)
+{
+    // #WINDOWS: a count and an entry size, then HH_WINTYPE records whose strings are offsets
+    // into #STRINGS; the fields used: the name (2), which fields are valid (3), the place (8-11).
+    const QByteArray windows = m_objects.value(u"/#WINDOWS"_s);
+    const QByteArray strings = m_objects.value(u"/#STRINGS"_s);
+    if (windows.size() < 8)
+        return;
+    const quint32 count = qFromLittleEndian<quint32>(windows.constData());
+    const quint32 size = qFromLittleEndian<quint32>(windows.constData() + 4);
+    if (size < 48 || count > 256)
+        return;
+    const auto field = [&](qsizetype entry, int index) {
+        return qFromLittleEndian<qint32>(windows.constData() + 8 + entry * qsizetype(size) + index * 4);
+    };
+    const auto string = [&](qint32 offset) {
+        if (offset < 0 || offset >= strings.size())
+            return QByteArray();
+        return QByteArray(strings.constData() + offset, qstrnlen(strings.constData() + offset, strings.size() - offset));
+    };
+    constexpr qint32 ValidRect = 1 << 4;
+    for (qsizetype entry = 0; entry < qsizetype(count) && 8 + (entry + 1) * qsizetype(size) <= windows.size(); ++entry) {
+        if (!name.isEmpty() && string(field(entry, 2)) != name)
+            continue;
+        if (field(entry, 3) & ValidRect) {
+            const QRect rect(QPoint(field(entry, 8), field(entry, 9)), QPoint(field(entry, 10) - 1, field(entry, 11) - 1));
+            if (rect.width() >= 200 && rect.height() >= 150)
+                m_windowRect = rect;
+        }
+        return;
+    }
+}
+
+QString ChmFile::decode(QByteArrayView bytes, const QByteArray &declared) const
+{
+    if (!declared.isEmpty()) {
+        QStringDecoder named(declared.constData(), QStringConverter::Flag::Stateless);
+        if (named.isValid())
+            return named.decode(bytes);
+    }
+    return decodeText(bytes, codePageOf(m_language));
 }

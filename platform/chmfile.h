@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -32,13 +33,29 @@ public:
     // page; empty when it holds no page at all.
     QString defaultTopic() const { return m_defaultTopic; }
     QString title() const { return m_title; }
+    // The contents (.hhc) and index (.hhk) sitemaps the file names, or the first it holds; empty
+    // when it has none.
+    QString contentsFile() const { return m_contents; }
+    QString indexFile() const { return m_index; }
+    // The place its author gave the help window (its default window definition), in screen
+    // pixels; null when it gives none.
+    QRect windowRect() const { return m_windowRect; }
+
+    // A text of the file in its own character set: `declared` when valid, else UTF-8 when the
+    // bytes are UTF-8, else the code page of the file's language.
+    QString decode(QByteArrayView bytes, const QByteArray &declared = {}) const;
 
 private:
     ChmFile() = default;
     bool parse(const QByteArray &output);
     void readSystemFile();
+    void readWindowDefinition(const QByteArray &name);
 
     QHash<QString, QByteArray> m_objects;
     QString m_defaultTopic;
     QString m_title;
+    QString m_contents;
+    QString m_index;
+    QRect m_windowRect;
+    quint32 m_language = 0; // its LCID
 };

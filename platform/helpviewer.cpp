@@ -3,126 +3,17 @@
 #include "helpviewer.h"
 
 #include "chmfile.h"
-#include "controls.h"
+#include "helpwindow.h"
 #include "messagebox.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
-#include <QImage>
 #include <QScreen>
-#include <QStringDecoder>
-#include <QTextFrame>
-#include <QTextBrowser>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-const QString Scheme = u"chm"_s;
-
-// A browser whose pages, pictures and style sheets come out of the help file. Links that
-// leave the file are not followed: the program makes no network use.
-class ChmBrowser : public QTextBrowser
-{
-public:
-    ChmBrowser(std::unique_ptr<ChmFile> file, QWidget *parent)
-        : QTextBrowser(parent), m_file(std::move(file))
-    {
-        setOpenLinks(false);
-        connect(this, &QTextBrowser::anchorClicked, this, &ChmBrowser::follow);
-        connect(this, &QTextBrowser::sourceChanged, this, &ChmBrowser::keepMarkersReadable);
-    }
-
-    QVariant loadResource(int type, const QUrl &url) override
-    {
-        const QUrl resolved = source().resolved(url);
-        if (resolved.scheme() != Scheme)
-            return {};
-        const auto bytes = m_file->read(resolved.path());
-        if (!bytes)
-            return {};
-        switch (type) {
-        case QTextDocument::ImageResource:
-            return QImage::fromData(*bytes);
-        case QTextDocument::StyleSheetResource:
-            return QString::fromUtf8(*bytes);
-        default:
-            return *bytes; // pages are decoded by their own charset declaration
-        }
-    }
-
-private:
-    // List bullets and numbers are drawn in the scheme's text colour, whatever colours the page
-    // sets: on a page that sets its own background they must stand out from that.
-    void keepMarkersReadable()
-    {
-        const QBrush page = document()->rootFrame()->frameFormat().background();
-        QPalette pal = palette();
-        pal.setColor(QPalette::Text, readableOn(QApplication::palette().color(QPalette::Text),
-                                                page.style() == Qt::NoBrush ? QColor() : page.color()));
-        setPalette(pal);
-    }
-
-    void follow(const QUrl &link)
-    {
-        const QUrl target = source().resolved(link);
-        if (target.scheme() != Scheme)
-            return;
-        if (target.path() == source().path() && target.hasFragment())
-            scrollToAnchor(target.fragment());
-        else
-            setSource(target);
-    }
-
-    std::unique_ptr<ChmFile> m_file;
-};
-
-class HelpWindow : public QWidget
-{
-public:
-    HelpWindow(std::unique_ptr<ChmFile> file, const QString &fileName, QWidget *owner)
-        : QWidget(owner, Qt::Window)
-    {
-        setAttribute(Qt::WA_DeleteOnClose);
-        setObjectName(u"helpWindow"_s);
-        setWindowTitle(file->title().isEmpty() ? fileName : file->title());
-        resize(640, 520);
-
-        const QUrl start(Scheme + u':' + file->defaultTopic());
-        m_browser = new ChmBrowser(std::move(file), this);
-        m_browser->setObjectName(u"helpBrowser"_s);
-
-        auto *buttons = new QHBoxLayout;
-        const auto button = [&](const QString &text, auto slot) {
-            auto *b = new QToolButton(this);
-            b->setText(text);
-            buttons->addWidget(b);
-            connect(b, &QToolButton::clicked, m_browser, slot);
-            return b;
-        };
-        auto *back = button(u"戻る"_s, &QTextBrowser::backward);
-        auto *forward = button(u"進む"_s, &QTextBrowser::forward);
-        button(u"目次"_s, &QTextBrowser::home);
-        buttons->addStretch();
-        back->setEnabled(false);
-        forward->setEnabled(false);
-        connect(m_browser, &QTextBrowser::backwardAvailable, back, &QWidget::setEnabled);
-        connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QWidget::setEnabled);
-
-        auto *layout = new QVBoxLayout(this);
-        layout->setContentsMargins(4, 4, 4, 4);
-        layout->addLayout(buttons);
-        layout->addWidget(m_browser);
-        m_browser->setSource(start);
-    }
-
-private:
-    ChmBrowser *m_browser;
-};
 
 // Beside the owner, never over it: on the side with more room, as wide as that room allows down
 // to a readable width, and within the screen.
@@ -211,7 +102,14 @@ void HelpViewer::displayTopic(const QString &fileName)
     }
     auto *window = new HelpWindow(std::move(file), fileName, m_owner);
     m_windows.insert(path, window);
-    placeBeside(*window, *m_owner);
+    // Where the file's author put it, when that is on the screen; else beside the owner.
+    const QRect defined = window->definedPlace();
+    if (!defined.isNull() && m_owner->screen()->availableGeometry().contains(defined))
+        window->setGeometry(defined);
+    else
+        placeBeside(*window, *m_owner);
+    // Where the room beside the owner is narrow, the page has it all; the pane is a click away.
+    window->showNavigation(window->width() >= 600);
     window->show();
 }
 

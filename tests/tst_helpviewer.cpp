@@ -3,6 +3,7 @@
 #include "chmfile.h"
 #include "fonts.h"
 #include "helpviewer.h"
+#include "helpwindow.h"
 #include "ledgerfixture.h"
 #include "messagebox.h"
 
@@ -12,7 +13,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
+
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -39,6 +47,8 @@ private slots:
     void damagedFilesAreReportedNotFatal_data();
     void damagedFilesAreReportedNotFatal();
     void corruptedCopiesNeverCrashTheReader();
+    void panesOfAFileCompiledElsewhere_data();
+    void panesOfAFileCompiledElsewhere();
 
 private:
     QTemporaryDir m_dir;
@@ -69,19 +79,20 @@ void tst_HelpViewer::cleanup()
 
 void tst_HelpViewer::committedHelpMatchesItsSources_data()
 {
-    QTest::addColumn<QString>("chm");
-    QTest::newRow("the program's help") << u"qoru/QoruHelp.chm"_s;
-    QTest::newRow("the larger edition's help") << u"lunvex/LunvexHelp.chm"_s;
+    QTest::addColumn<QString>("chm"); // the sources' folder and the compiled file beside it
+    QTest::newRow("the program's help") << HelpSources + u"/qoru/QoruHelp.chm"_s;
+    QTest::newRow("the larger edition's help") << HelpSources + u"/lunvex/LunvexHelp.chm"_s;
+    QTest::newRow("the viewer's test file") << QStringLiteral(PORUNKA_TEST_DATA "/chm/panes/Panes.chm");
 }
 
 void tst_HelpViewer::committedHelpMatchesItsSources()
 {
     // Every page, picture and style sheet of the sources is in the compiled file as it is now.
     QFETCH(QString, chm);
-    const auto file = ChmFile::open(HelpSources + u'/' + chm.section(u'/', 1));
-    const QDir sources(HelpSources + u'/' + chm.section(u'/', 0, 0));
+    const auto file = ChmFile::open(chm.section(u'/', 0, -3) + u'/' + chm.section(u'/', -1));
+    const QDir sources(chm.section(u'/', 0, -2));
     QVERIFY(file);
-    for (const QString &name : sources.entryList({ u"*.html"_s, u"*.css"_s, u"*.png"_s })) {
+    for (const QString &name : sources.entryList({ u"*.html"_s, u"*.css"_s, u"*.png"_s, u"*.hhc"_s, u"*.hhk"_s })) {
         const auto inside = file->read(u'/' + name);
         QVERIFY2(inside && *inside == bytesOf(sources.filePath(name)), qPrintable(name + u": compile the help again"_s));
     }
@@ -113,6 +124,12 @@ void tst_HelpViewer::oneWindowPerFileLookedForInTurnItsPagesAndLinks()
     viewer.displayTopic(u"QoruHelp.chm"_s);
     QCOMPARE(viewer.windows().value(0)->windowTitle(), u"ポルンカ貯めよう！ ヘルプ"_s);
     QCOMPARE(MessageBox::takeShown(), {});
+    // Its index holds the words a user looks up.
+    QStringList keywords;
+    for (const QListWidgetItem *item : viewer.windows().value(0)->findChild<QListWidget *>(u"helpIndex"_s)->findItems(u"*"_s, Qt::MatchWildcard))
+        keywords.append(item->text());
+    for (const QString &word : { u"入金"_s, u"削除"_s, u"クリア"_s, u"バックアップ"_s, u"台帳"_s, u"経過日数"_s, u"元に戻す"_s })
+        QVERIFY2(keywords.contains(word), qPrintable(word));
 
     // Its first page and its picture come out of the help file; a link to another page, and
     // back; links leaving the help file are not followed.
@@ -181,6 +198,84 @@ void tst_HelpViewer::corruptedCopiesNeverCrashTheReader()
         chm->read(chm->defaultTopic());
     }
     QVERIFY(opened > 0 && opened < 120); // the damage neither spared nor stopped every file
+}
+
+void tst_HelpViewer::panesOfAFileCompiledElsewhere_data()
+{
+    // A file with contents, an index, a window definition, a script, a page in the code page of
+    // its language (Russian, 1251) and one in UTF-8: "STEP: what the window then shows".
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<QString>("shows");
+    QTest::newRow("opened") << u"open"_s << u"Panes test /start.html 100,60 800x600"_s;
+    QTest::newRow("the contents tree") << u"contents"_s << u"Start | Book ( Scripted | Kana & more ) | Russian"_s;
+    QTest::newRow("the contents follow the page") << u"page kana.html#part"_s << u"Kana & more"_s;
+    QTest::newRow("the index, filtered as typed") << u"index al"_s << u"alpha | alphabet"_s;
+    QTest::newRow("full-width typing") << u"index ＡＬＰＨＡＢ"_s << u"alphabet"_s;
+    QTest::newRow("a keyword with two topics asks which") << u"index alpha, second"_s << u"Start page | Kana page → /kana.html"_s;
+    QTest::newRow("search, half-width kana, highlighted") << u"search ﾁｮｷﾝ"_s << u"カナのページ: 2 marked"_s;
+    QTest::newRow("search, nothing") << u"search 貯金箱"_s << u"見つかりませんでした"_s;
+    QTest::newRow("scripts, style rules and comments are not text") << u"page script.html"_s << u"Visible text."_s;
+    QTest::newRow("no charset: the language's code page") << u"page russian.html"_s << u"Русский: Привет, мир!"_s;
+}
+
+void tst_HelpViewer::panesOfAFileCompiledElsewhere()
+{
+    QFETCH(QString, step);
+    QWidget owner;
+    HelpViewer viewer(&owner, { QStringLiteral(PORUNKA_TEST_DATA "/chm") });
+    viewer.displayTopic(u"Panes.chm"_s);
+    auto *window = qobject_cast<HelpWindow *>(viewer.windows().value(0));
+    QVERIFY(window);
+    auto *page = window->findChild<QTextBrowser *>(u"helpBrowser"_s);
+    const QString verb = step.section(u' ', 0, 0), arg = step.section(u' ', 1);
+    QString shows;
+    if (verb == u"open") {
+        const QRect place = window->definedPlace();
+        shows = u"%1 %2 %3,%4 %5x%6"_s.arg(window->windowTitle(), page->source().path()).arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height());
+    } else if (verb == u"contents") {
+        const std::function<QString(QTreeWidgetItem *)> tree = [&](QTreeWidgetItem *item) {
+            QStringList children;
+            for (int i = 0; i < item->childCount(); ++i)
+                children.append(tree(item->child(i)));
+            return item->text(0) + (children.isEmpty() ? QString() : u" ( "_s + children.join(u" | "_s) + u" )"_s);
+        };
+        auto *contents = window->findChild<QTreeWidget *>(u"helpContents"_s);
+        shows = tree(contents->invisibleRootItem()).mid(3).chopped(2);
+    } else if (verb == u"page") {
+        window->open(arg);
+        const QString text = page->toPlainText().simplified();
+        shows = arg.contains(u'#') ? window->findChild<QTreeWidget *>(u"helpContents"_s)->currentItem()->text(0)
+                : arg == u"script.html" ? text : page->documentTitle() + u": "_s + text;
+    } else if (verb == u"index") {
+        auto *filter = window->findChild<QLineEdit *>(u"helpIndexFilter"_s);
+        auto *index = window->findChild<QListWidget *>(u"helpIndex"_s);
+        filter->setText(arg.section(u',', 0, 0)); // as typed, or committed by an input method
+        QStringList shown;
+        for (int i = 0; i < index->count(); ++i)
+            if (!index->item(i)->isHidden())
+                shown.append(index->item(i)->text().trimmed());
+        shows = shown.join(u" | "_s);
+        if (arg.endsWith(u", second")) { // the chooser, answered with its second topic
+            QStringList offered;
+            QTimer::singleShot(0, window, [&] {
+                auto *chooser = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+                offered = chooser->comboBoxItems();
+                chooser->setTextValue(offered.value(1));
+                chooser->accept();
+            });
+            QTest::keyClick(filter, Qt::Key_Return);
+            shows = offered.join(u" | "_s) + u" → "_s + page->source().path();
+        }
+    } else if (verb == u"search") {
+        window->search(arg);
+        auto *results = window->findChild<QListWidget *>(u"helpSearchResults"_s);
+        shows = results->item(0)->text();
+        if (results->item(0)->flags() & Qt::ItemIsEnabled && results->item(0)->data(Qt::UserRole).isValid()) {
+            emit results->itemActivated(results->item(0));
+            shows += u": %1 marked"_s.arg(page->extraSelections().size());
+        }
+    }
+    QTEST(shows, "shows");
 }
 
 QTEST_MAIN(tst_HelpViewer)

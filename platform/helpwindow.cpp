@@ -1,0 +1,505 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "helpwindow.h"
+
+#include "chmfile.h"
+#include "controls.h"
+#include "helpsitemap.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <functional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString Scheme = u"chm"_s;
+constexpr int PathRole = Qt::UserRole;
+constexpr int EntryRole = Qt::UserRole + 1;
+
+// Zoom steps the user chose, kept for every help window while the program runs.
+int zoomSteps = 0;
+
+// For matching as a Japanese reader expects, one character for one, so that positions in the
+// folded text are positions in the text: full-width letters and digits as ASCII, half-width
+// katakana as full-width, katakana as hiragana, small kana as large, letters in lower case.
+QString folded(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        char16_t u = c.unicode();
+        if (u >= 0xFF01 && u <= 0xFF5E)
+            u = char16_t(u - 0xFEE0);
+        else if (u == 0x3000)
+            u = u' ';
+        else if (u >= 0xFF61 && u <= 0xFF9F)
+            u = QString(c).normalized(QString::NormalizationForm_KC).front().unicode();
+        if (u >= 0x30A1 && u <= 0x30F6)
+            u = char16_t(u - 0x60);
+        switch (u) {
+        case 0x3041: case 0x3043: case 0x3045: case 0x3047: case 0x3049:
+        case 0x3063: case 0x3083: case 0x3085: case 0x3087: case 0x308E:
+            ++u;
+            break;
+        default:
+            break;
+        }
+        out.append(QChar(u).toLower());
+    }
+    return out;
+}
+
+// A sitemap's or a link's page as a path inside the file: "ms-its:x.chm::/a.htm" and
+// "mk:@MSITStore:x.chm::/a.htm" name a page of this file too.
+QString pathOf(QString local)
+{
+    if (const qsizetype inside = local.indexOf(u"::"); inside >= 0)
+        local = local.mid(inside + 2);
+    local.replace(u'\\', u'/');
+    return local.startsWith(u'/') ? local : u'/' + local;
+}
+
+} // namespace
+
+// A browser whose pages, pictures and style sheets come out of the help file. Links that
+// leave the file are not followed: the program makes no network use.
+class ChmBrowser : public QTextBrowser
+{
+public:
+    ChmBrowser(const ChmFile &file, QWidget *parent) : QTextBrowser(parent), m_file(file)
+    {
+        setOpenLinks(false);
+        connect(this, &QTextBrowser::anchorClicked, this, &ChmBrowser::follow);
+        connect(this, &QTextBrowser::sourceChanged, this, &ChmBrowser::keepMarkersReadable);
+    }
+
+    QVariant loadResource(int type, const QUrl &url) override
+    {
+        const QUrl resolved = source().resolved(url);
+        if (resolved.scheme() != Scheme)
+            return {};
+        const auto bytes = m_file.read(resolved.path());
+        if (!bytes)
+            return {};
+        switch (type) {
+        case QTextDocument::ImageResource:
+            return QImage::fromData(*bytes);
+        case QTextDocument::StyleSheetResource:
+            return m_file.decode(*bytes);
+        case QTextDocument::HtmlResource:
+            return pageText(m_file, *bytes);
+        default:
+            return *bytes;
+        }
+    }
+
+    // A page as the browser is given it: in its declared character set (else the file's), its
+    // scripts taken out, which the browser would show as text.
+    static QString pageText(const ChmFile &file, const QByteArray &bytes)
+    {
+        static const QRegularExpression charset(uR"re(<meta[^>]*charset\s*=\s*["']?([A-Za-z0-9_.:-]+))re"_s,
+                                                QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression script(uR"(<script\b.*?(</script\s*>|$))"_s,
+                                               QRegularExpression::CaseInsensitiveOption
+                                                       | QRegularExpression::DotMatchesEverythingOption);
+        const QByteArray head = bytes.left(4096);
+        const QByteArray declared = charset.match(QString::fromLatin1(head)).captured(1).toLatin1();
+        return file.decode(bytes, declared).remove(script);
+    }
+
+    // Called once each page is in, whatever brought it: a link, the history or a pane.
+    std::function<void()> shown;
+
+protected:
+    void doSetSource(const QUrl &url, QTextDocument::ResourceType type) override
+    {
+        setExtraSelections({}); // the marks of a search belong to the page they were made on
+        QTextBrowser::doSetSource(url, type);
+        if (shown)
+            shown();
+    }
+
+private:
+    // List bullets and numbers are drawn in the scheme's text colour, whatever colours the page
+    // sets: on a page that sets its own background they must stand out from that.
+    void keepMarkersReadable()
+    {
+        const QBrush page = document()->rootFrame()->frameFormat().background();
+        QPalette pal = palette();
+        pal.setColor(QPalette::Text, readableOn(QApplication::palette().color(QPalette::Text),
+                                                page.style() == Qt::NoBrush ? QColor() : page.color()));
+        setPalette(pal);
+    }
+
+    void follow(const QUrl &link)
+    {
+        if (link.scheme() == u"ms-its" || link.scheme() == u"mk") {
+            setSource(QUrl(Scheme + u':' + pathOf(link.toString())));
+            return;
+        }
+        const QUrl target = source().resolved(link);
+        if (target.scheme() != Scheme)
+            return;
+        if (target.path() == source().path() && target.hasFragment())
+            scrollToAnchor(target.fragment());
+        else
+            setSource(target);
+    }
+
+    const ChmFile &m_file;
+};
+
+HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file, const QString &fileName, QWidget *owner)
+    : QWidget(owner, Qt::Window), m_file(std::move(file))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(u"helpWindow"_s);
+    setWindowTitle(m_file->title().isEmpty() ? fileName : m_file->title());
+    resize(860, 560);
+
+    m_page = new ChmBrowser(*m_file, this);
+    m_page->setObjectName(u"helpBrowser"_s);
+    m_page->zoomIn(zoomSteps);
+    createPanes();
+    createToolBar();
+
+    m_find = new QLineEdit(this);
+    m_find->setObjectName(u"findInPage"_s);
+    m_find->setPlaceholderText(u"ページ内を検索（Enter で次へ、Esc で閉じる）"_s);
+    m_find->hide();
+    connect(m_find, &QLineEdit::returnPressed, this, &HelpWindow::findInPage);
+    connect(new QShortcut(Qt::Key_Escape, m_find, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated, m_find,
+            [this] { m_find->hide(); m_page->setFocus(); });
+    connect(new QShortcut(Qt::Key_F6, this), &QShortcut::activated, this, &HelpWindow::switchPane);
+
+    auto *right = new QWidget(this);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addWidget(m_page);
+    rightLayout->addWidget(m_find);
+    auto *splitter = new QSplitter(this);
+    splitter->addWidget(m_panes);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({ 240, 620 });
+    layout()->addWidget(splitter);
+
+    m_page->shown = [this] { followInContents(); };
+    m_page->setSource(QUrl(Scheme + u':' + m_file->defaultTopic()));
+}
+
+HelpWindow::~HelpWindow() = default;
+
+QRect HelpWindow::definedPlace() const
+{
+    return m_file->windowRect();
+}
+
+void HelpWindow::showNavigation(bool shown)
+{
+    m_navigation->setChecked(shown);
+}
+
+void HelpWindow::createToolBar()
+{
+    auto *bar = new QToolBar(this);
+    bar->setObjectName(u"helpToolBar"_s);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const auto action = [&](const QString &text, QKeySequence key, auto slot) {
+        QAction *a = bar->addAction(text, this, slot);
+        a->setShortcut(key);
+        a->setToolTip(key.isEmpty() ? text : text + u" ("_s + key.toString(QKeySequence::NativeText) + u')');
+        return a;
+    };
+    m_navigation = bar->addAction(u"ナビゲーション"_s);
+    m_navigation->setCheckable(true);
+    m_navigation->setChecked(true);
+    m_navigation->setToolTip(u"目次・索引・検索の欄を表示または非表示にします"_s);
+    connect(m_navigation, &QAction::toggled, m_panes, &QWidget::setVisible);
+    QAction *back = action(u"戻る"_s, QKeySequence::Back, [this] { m_page->backward(); });
+    QAction *forward = action(u"進む"_s, QKeySequence::Forward, [this] { m_page->forward(); });
+    back->setEnabled(false);
+    forward->setEnabled(false);
+    connect(m_page, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
+    connect(m_page, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
+    action(u"ホーム"_s, QKeySequence(), [this] { open(m_file->defaultTopic()); });
+    action(u"印刷"_s, QKeySequence::Print, &HelpWindow::print);
+    action(u"拡大"_s, QKeySequence::ZoomIn, [this] { m_page->zoomIn(); ++zoomSteps; });
+    action(u"縮小"_s, QKeySequence::ZoomOut, [this] { m_page->zoomOut(); --zoomSteps; });
+    action(u"ページ内の検索"_s, QKeySequence::Find, [this] { m_find->show(); m_find->setFocus(); m_find->selectAll(); });
+    for (QAction *a : bar->actions())
+        a->setShortcutContext(Qt::WindowShortcut);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 4);
+    layout->setSpacing(2);
+    layout->addWidget(bar);
+}
+
+void HelpWindow::createPanes()
+{
+    m_panes = new QTabWidget(this);
+    m_panes->setObjectName(u"helpPanes"_s);
+
+    m_contents = new QTreeWidget(m_panes);
+    m_contents->setObjectName(u"helpContents"_s);
+    m_contents->setHeaderHidden(true);
+    m_contents->setAccessibleName(u"目次"_s);
+    const QByteArray hhc = m_file->read(m_file->contentsFile()).value_or(QByteArray());
+    const QList<SitemapEntry> contents = parseSitemap(m_file->decode(hhc));
+    fillContents(nullptr, contents);
+    // A file without contents: its pages by their titles.
+    if (contents.isEmpty()) {
+        for (const Page &page : pages()) {
+            auto *item = new QTreeWidgetItem(m_contents, { page.title });
+            item->setData(0, PathRole, page.path);
+            m_contentsByPath.insert(page.path, item);
+        }
+    }
+    connect(m_contents, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        if (const QString path = item->data(0, PathRole).toString(); !path.isEmpty())
+            open(path);
+    });
+    connect(m_contents, &QTreeWidget::itemActivated, m_contents, &QTreeWidget::itemClicked);
+    m_panes->addTab(m_contents, u"目次"_s);
+
+    auto *index = new QWidget(m_panes);
+    m_indexFilter = new QLineEdit(index);
+    m_indexFilter->setObjectName(u"helpIndexFilter"_s);
+    m_indexFilter->setPlaceholderText(u"キーワードを入力"_s);
+    m_index = new QListWidget(index);
+    m_index->setObjectName(u"helpIndex"_s);
+    m_index->setAccessibleName(u"索引"_s);
+    const QByteArray hhk = m_file->read(m_file->indexFile()).value_or(QByteArray());
+    const QList<SitemapEntry> keywords = parseSitemap(m_file->decode(hhk));
+    fillIndex(keywords, 0);
+    if (keywords.isEmpty()) {
+        QList<Page> byTitle = pages();
+        std::sort(byTitle.begin(), byTitle.end(), [](const Page &a, const Page &b) { return a.title < b.title; });
+        for (const Page &page : std::as_const(byTitle)) {
+            auto *item = new QListWidgetItem(page.title, m_index);
+            item->setData(EntryRole, QStringList { page.path });
+        }
+    }
+    connect(m_indexFilter, &QLineEdit::textChanged, this, &HelpWindow::filterIndex);
+    connect(m_indexFilter, &QLineEdit::returnPressed, this, [this] { openIndexEntry(m_index->currentItem()); });
+    connect(m_index, &QListWidget::itemActivated, this, &HelpWindow::openIndexEntry);
+    connect(m_index, &QListWidget::itemDoubleClicked, this, &HelpWindow::openIndexEntry);
+    auto *display = new QPushButton(u"表示"_s, index);
+    connect(display, &QPushButton::clicked, this, [this] { openIndexEntry(m_index->currentItem()); });
+    auto *indexLayout = new QVBoxLayout(index);
+    indexLayout->setContentsMargins(2, 2, 2, 2);
+    indexLayout->addWidget(m_indexFilter);
+    indexLayout->addWidget(m_index);
+    indexLayout->addWidget(display, 0, Qt::AlignRight);
+    index->setFocusProxy(m_indexFilter);
+    m_panes->addTab(index, u"索引"_s);
+
+    auto *searching = new QWidget(m_panes);
+    m_searchText = new QLineEdit(searching);
+    m_searchText->setObjectName(u"helpSearchText"_s);
+    m_searchText->setPlaceholderText(u"検索する語を入力"_s);
+    auto *find = new QPushButton(u"検索"_s, searching);
+    m_results = new QListWidget(searching);
+    m_results->setObjectName(u"helpSearchResults"_s);
+    m_results->setAccessibleName(u"検索結果"_s);
+    connect(m_searchText, &QLineEdit::returnPressed, this, [this] { search(m_searchText->text()); });
+    connect(find, &QPushButton::clicked, this, [this] { search(m_searchText->text()); });
+    connect(m_results, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        if (const QString path = item->data(PathRole).toString(); !path.isEmpty()) {
+            open(path);
+            highlight(folded(m_searchText->text().trimmed()));
+        }
+    });
+    connect(m_results, &QListWidget::itemClicked, m_results, &QListWidget::itemActivated);
+    auto *searchLayout = new QVBoxLayout(searching);
+    searchLayout->setContentsMargins(2, 2, 2, 2);
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_searchText);
+    row->addWidget(find);
+    searchLayout->addLayout(row);
+    searchLayout->addWidget(m_results);
+    searching->setFocusProxy(m_searchText);
+    m_panes->addTab(searching, u"検索"_s);
+}
+
+void HelpWindow::fillContents(QTreeWidgetItem *parent, const QList<SitemapEntry> &entries)
+{
+    for (const SitemapEntry &entry : entries) {
+        auto *item = parent ? new QTreeWidgetItem(parent, { entry.name }) : new QTreeWidgetItem(m_contents, { entry.name });
+        if (!entry.locals.isEmpty()) {
+            const QString path = pathOf(entry.locals.first());
+            item->setData(0, PathRole, path);
+            m_contentsByPath.insert(path.section(u'#', 0, 0), item);
+        }
+        fillContents(item, entry.children);
+    }
+}
+
+void HelpWindow::fillIndex(const QList<SitemapEntry> &entries, int depth)
+{
+    for (const SitemapEntry &entry : entries) {
+        auto *item = new QListWidgetItem(QString(depth * 2, u' ') + entry.name, m_index);
+        QStringList topics; // "path\ttopic name" for each page
+        for (qsizetype i = 0; i < entry.locals.size(); ++i)
+            topics.append(pathOf(entry.locals[i]) + u'\t' + entry.names.value(i + 1, entry.locals[i]));
+        item->setData(EntryRole, topics);
+        fillIndex(entry.children, depth + 1);
+    }
+}
+
+void HelpWindow::filterIndex(const QString &typed)
+{
+    const QString key = folded(typed.trimmed());
+    QListWidgetItem *first = nullptr;
+    for (int i = 0; i < m_index->count(); ++i) {
+        QListWidgetItem *item = m_index->item(i);
+        const bool shown = folded(item->text().trimmed()).startsWith(key);
+        item->setHidden(!shown);
+        if (shown && !first)
+            first = item;
+    }
+    m_index->setCurrentItem(first);
+}
+
+void HelpWindow::openIndexEntry(QListWidgetItem *item)
+{
+    if (!item)
+        return;
+    const QStringList topics = item->data(EntryRole).toStringList();
+    if (topics.isEmpty())
+        return;
+    QString chosen = topics.first();
+    if (topics.size() > 1) {
+        // Several pages under one keyword: the user picks one, as the original viewer asks.
+        QStringList names;
+        for (const QString &topic : topics)
+            names.append(topic.section(u'\t', 1));
+        bool ok = false;
+        const QString name = QInputDialog::getItem(this, u"トピックの選択"_s, u"表示するトピックを選んでください:"_s,
+                                                   names, 0, false, &ok);
+        if (!ok)
+            return;
+        chosen = topics.value(names.indexOf(name));
+    }
+    open(chosen.section(u'\t', 0, 0));
+}
+
+void HelpWindow::open(const QString &local)
+{
+    m_page->setSource(QUrl(Scheme + u':' + pathOf(local)));
+}
+
+void HelpWindow::followInContents()
+{
+    QTreeWidgetItem *item = m_contentsByPath.value(m_page->source().path());
+    if (item && item != m_contents->currentItem()) {
+        const QSignalBlocker quiet(m_contents);
+        m_contents->setCurrentItem(item);
+        m_contents->scrollToItem(item);
+    }
+}
+
+const QList<HelpWindow::Page> &HelpWindow::pages()
+{
+    if (!m_pages.isEmpty())
+        return m_pages;
+    for (const QString &path : m_file->files()) {
+        if (!path.endsWith(u".htm", Qt::CaseInsensitive) && !path.endsWith(u".html", Qt::CaseInsensitive))
+            continue;
+        QTextDocument document;
+        document.setHtml(ChmBrowser::pageText(*m_file, m_file->read(path).value_or(QByteArray())));
+        const QString title = document.metaInformation(QTextDocument::DocumentTitle).trimmed();
+        m_pages.append({ path, title.isEmpty() ? path.mid(1) : title, folded(document.toPlainText()) });
+    }
+    return m_pages;
+}
+
+void HelpWindow::search(const QString &text)
+{
+    m_searchText->setText(text);
+    m_results->clear();
+    // Japanese has no spaces between words: any run of characters matches.
+    const QString key = folded(text.trimmed());
+    if (key.isEmpty())
+        return;
+    for (const Page &page : pages()) {
+        if (page.text.contains(key) || folded(page.title).contains(key)) {
+            auto *item = new QListWidgetItem(page.title, m_results);
+            item->setData(PathRole, page.path);
+        }
+    }
+    if (m_results->count() == 0)
+        new QListWidgetItem(u"見つかりませんでした"_s, m_results);
+}
+
+void HelpWindow::highlight(const QString &key)
+{
+    if (key.isEmpty())
+        return;
+    const QString text = folded(m_page->document()->toRawText());
+    QList<QTextEdit::ExtraSelection> marks;
+    QTextCharFormat marked;
+    marked.setBackground(QColor(0xFF, 0xE0, 0x60));
+    marked.setForeground(Qt::black);
+    for (qsizetype at = text.indexOf(key); at >= 0; at = text.indexOf(key, at + key.size())) {
+        QTextCursor cursor(m_page->document());
+        cursor.setPosition(int(at));
+        cursor.setPosition(int(at + key.size()), QTextCursor::KeepAnchor);
+        marks.append({ cursor, marked });
+    }
+    m_page->setExtraSelections(marks);
+    if (!marks.isEmpty()) {
+        QTextCursor first = marks.first().cursor;
+        first.clearSelection();
+        m_page->setTextCursor(first);
+        m_page->ensureCursorVisible();
+    }
+}
+
+void HelpWindow::findInPage()
+{
+    const QString text = m_find->text();
+    if (text.isEmpty() || m_page->find(text))
+        return;
+    // From the top again once the end is reached.
+    m_page->moveCursor(QTextCursor::Start);
+    m_page->find(text);
+}
+
+void HelpWindow::switchPane()
+{
+    // F6 goes between the navigation pane and the page, as in the original viewer.
+    if (m_panes->isVisible() && (m_page->hasFocus() || m_find->hasFocus()))
+        m_panes->currentWidget()->setFocus();
+    else
+        m_page->setFocus();
+}
+
+void HelpWindow::print()
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(u"印刷"_s);
+    if (dialog.exec() == QDialog::Accepted)
+        m_page->print(&printer);
+}
