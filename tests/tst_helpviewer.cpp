@@ -216,6 +216,7 @@ void tst_HelpViewer::panesOfAFileCompiledElsewhere_data()
     QTest::newRow("search, nothing") << u"search 貯金箱"_s << u"見つかりませんでした"_s;
     QTest::newRow("scripts, style rules and comments are not text") << u"page script.html"_s << u"Visible text."_s;
     QTest::newRow("no charset: the language's code page") << u"page russian.html"_s << u"Русский: Привет, мир!"_s;
+    QTest::newRow("a link into the file by its ms-its: name") << u"link ms-its:Panes.chm::/russian.html"_s << u"/russian.html"_s;
 }
 
 void tst_HelpViewer::panesOfAFileCompiledElsewhere()
@@ -266,6 +267,9 @@ void tst_HelpViewer::panesOfAFileCompiledElsewhere()
             QTest::keyClick(filter, Qt::Key_Return);
             shows = offered.join(u" | "_s) + u" → "_s + page->source().path();
         }
+    } else if (verb == u"link") {
+        emit page->anchorClicked(QUrl(arg));
+        shows = page->source().path();
     } else if (verb == u"search") {
         window->search(arg);
         auto *results = window->findChild<QListWidget *>(u"helpSearchResults"_s);
