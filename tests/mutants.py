@@ -252,6 +252,8 @@ MUTANTS = [
      "the window place the file defines ignored"),
     ("H11", "platform/helpwindow.cpp", "if (const qsizetype inside = local.indexOf(u\"::\"); inside >= 0)", "if (const qsizetype inside = -1; inside >= 0)",
      "ms-its: links into the same file not followed"),
+    ("H12", "platform/helpwindow.cpp", "    // A file without contents: its pages by their titles.\n    if (contents.isEmpty()) {",
+     "    // A file without contents: its pages by their titles.\n    if (false) {", "a file without contents shows an empty contents pane"),
     # third round: tests that killed nothing so far, given a fault in what they claim to guard
     ("X01", "mainwindow/mainwindow.cpp", "    m_helpFileName = ProHelp;\n    m_help->closeAll();\n", "    m_helpFileName = ProHelp;\n",
      "exit leaves help windows open (second close-all dropped; the first closes all anyway)"),

@@ -108,6 +108,8 @@ void tst_HelpViewer::oneWindowPerFileLookedForInTurnItsPagesAndLinks()
     viewer.displayTopic(u"QoruHelp.chm"_s);
     QWidget *first = viewer.windows().value(0);
     QCOMPARE(first->windowTitle(), u"ポルンカ貯金！Ｐｒｏ"_s); // the file's own title
+    // It has no contents of its own: its pages, by their titles.
+    QCOMPARE(first->findChild<QTreeWidget *>(u"helpContents"_s)->topLevelItem(0)->text(0), u"ポルンカ貯金！Ｐｒｏ"_s);
     QCOMPARE(first->parentWidget(), &owner); // stays above it and closes with it
     // A second request shows the same window again; another file opens its own.
     first->hide();
