@@ -12,8 +12,8 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPrintDialog>
-#include <QPrinter>
+#include <QLibrary>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>
@@ -497,9 +497,16 @@ void HelpWindow::switchPane()
 
 void HelpWindow::print()
 {
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(u"印刷"_s);
-    if (dialog.exec() == QDialog::Accepted)
-        m_page->print(&printer);
+    // Beside the program in a build tree, under ../lib in an installed tree, then where installed.
+    using Print = void (*)(const QTextDocument *, QWidget *, const QString *);
+    const QString programDir = QCoreApplication::applicationDirPath();
+    for (const QString &candidate : { programDir + u"/porunka_print"_s, programDir + u"/../lib/porunka/porunka_print"_s,
+                                      QStringLiteral(PORUNKA_MODULE_DIR "/porunka_print") }) {
+        if (const auto print = Print(QLibrary::resolve(candidate, "porunkaPrintDocument"))) {
+            const QString title = u"印刷"_s;
+            print(m_page->document(), this, &title);
+            return;
+        }
+    }
+    QMessageBox::warning(this, u"印刷"_s, u"印刷の部品（porunka_print）が見つからないため、印刷できません。"_s);
 }
