@@ -513,6 +513,17 @@ void MainWindow::UndoLastRemoval()
                          MessageBox::Icon::Information, MessageBox::Buttons::Ok);
         return;
     }
+    // Never past what the list can show: deposits made since would be kept in the file, unseen.
+    const auto beyondLimits = [](const QList<UnreadLines> &unread) {
+        return std::any_of(unread.begin(), unread.end(), [](const UnreadLines &u) {
+            return u.reason == LedgerReadError::TooManyEntries || u.reason == LedgerReadError::TotalOutOfRange;
+        });
+    };
+    if (beyondLimits(ReadLedgerBytes(plan.merged).unread) && !beyondLimits(m_unread)) {
+        warn(UndoTitle, u"元に戻すと入金の記録が %1 回を超えるか、合計が扱える金額を超えるため、元に戻せません。"
+                        "台帳ファイルは元のままです。"_s.arg(QLocale(QLocale::Japanese).toString(LedgerTotals::MaxEntries)));
+        return;
+    }
     if (MessageBox::show(this, UndoTitle, describeRestored(plan) + u" のデータを元に戻してもいいですか？\r\n"_s,
                          MessageBox::Icon::None, MessageBox::Buttons::OkCancel)
         != MessageBox::Answer::Ok)

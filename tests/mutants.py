@@ -217,6 +217,8 @@ MUTANTS = [
      "an undo keeps the rewritten 13 where the file held 12.5"),
     ("U04", "ledger/ledgerundo.cpp", "    made.append(line.first(comma + 1).toByteArray() + plainDecimalText(rewrittenAmount(*amount)));\n    return made.last();",
      "    return line;", "a line and its rewritten form counted as two: the entry comes back twice"),
+    ("U11", "mainwindow/mainwindow.cpp", "    if (beyondLimits(ReadLedgerBytes(plan.merged).unread) && !beyondLimits(m_unread)) {",
+     "    if (beyondLimits({}) && false) {", "an undo past the entry limit hides the deposits made since"),
     ("U10", "ledger/ledgerundo.cpp", "    if (plainWhole)\n        return line;", "    if (!field.isEmpty())\n        return line;",
      "every amount field taken as written already: 12.5 and its rewritten 13 counted as two"),
     ("U05", "ledger/ledgerfile.cpp", "BackUpLedger(path, &plan.stamp); !backup.ok())\n        return backup;\n    return replaceLedger(path, plan.merged, &plan.stamp);",

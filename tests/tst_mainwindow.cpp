@@ -346,6 +346,8 @@ void tst_MainWindow::session_data()
             << u"3 2026年12月05日 21:15:00 ¥80"_s + d + u" / 台帳ファイルの 2 行目を読み取れませんでした。 / 3 2026年12月05日 21:15:00 ¥80"_s + undo;
     QTest::newRow("undo, Cancel; the box keeps Ctrl+Z while it holds text") << A + B + C << u"clear ok; undo cancel; type 5; undo"_s << QByteArray()
             << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear + u" / 3 件（合計 ¥250）"_s + undo;
+    QTest::newRow("undo past the entry limit: refused") << D.repeated(32766) << u"clear ok; type 5; return; undo"_s << now("5") << u"1回 ¥5 ¥5 ¥5 ¥5"_s << today
+            << clear + u" / 元に戻すと入金の記録が 32,766 回を超えるか、合計が扱える金額を超えるため、元に戻せません。台帳ファイルは元のままです。"_s;
     QTest::newRow("nothing to undo") << A + B + C << u"undo"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << nothing;
     QTest::newRow("only a UTF-8 mark: deposits go on in UTF-8") << QByteArray("\xEF\xBB\xBF") << u"clear; type 500; return"_s
             << QByteArray("\xEF\xBB\xBF\"2026年12月06日\",\"19:04:05\",500\r\n") << just500 << today << QString();
