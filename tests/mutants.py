@@ -135,7 +135,7 @@ MUTANTS = [
      "average label keeps the old value after clearing, or after another window emptied the ledger"),
     ("W07", "mainwindow/mainwindow.cpp", "    m_totals.ResetSmallestBase();\n    HideElapsedDays();\n",
      "    m_totals.ResetSmallestBase();\n", "elapsed line stays after clearing"),
-    ("W08", "mainwindow/mainwindow.cpp", "        if (amount.raw() % Money::Scale != 0)\n", "        if (false)\n",
+    ("W08", "ledger/amount.cpp", "    return parseAmount(currencyText(amount)).value_or(displayedAmount(amount));", "    return amount;",
      "a rewrite writes 12.5 where the list shows ¥13"),
     ("W09", "mainwindow/mainwindow.cpp", "m_model->appendRow(dateText(now.date()), timeText(now.time()), amount, m_totals.total());",
      "m_model->appendRow(dateText(now.date()), timeText(now.time()), amount, amount);", "new row's running total is its amount"),
@@ -267,7 +267,7 @@ MUTANTS = [
      "a missing ledger is not created"),
     ("P05", "platform/helpwindow.cpp", "        if (target.scheme() != Scheme)\n            return;\n", "",
      "links leaving the help file followed"),
-    ("P06", "platform/helpviewer.cpp", "            return QImage::fromData(*bytes);", "            return QImage();",
+    ("P06", "platform/helpwindow.cpp", "            return QImage::fromData(*bytes);", "            return QImage();",
      "pictures not read out of the help file"),
     ("X05", "platform/helpviewer.cpp", "    m_windows.clear();\n}", "}", "closeAll forgets nothing: closed windows linger in the table"),
     # the shared ledger: another window, program or user in the same folder
