@@ -47,6 +47,19 @@ void removeStaleTemporaryFiles(const QString &path)
     }
 }
 
+// The whole of a regular file, its stamp taken as it is read when `stamp` is given.
+FileResult readWhole(const QString &path, QByteArray &bytes, FileStamp *stamp, struct stat *st = nullptr)
+{
+    const OpenedFile file = openRegularFile(path, O_RDONLY);
+    if (!file.result.ok())
+        return file.result;
+    if (stamp)
+        *stamp = { file.st.st_dev, file.st.st_ino, file.st.st_mtim, file.st.st_ctim, {}, true };
+    if (st)
+        *st = file.st;
+    return readAllBytes(file.handle.fd(), bytes, stamp ? &stamp->content : nullptr);
+}
+
 } // namespace
 
 LedgerLoad LoadLedger(const QString &path)
@@ -169,12 +182,10 @@ QString ledgerBackupPath(const QString &path)
 
 LedgerStatus BackUpLedger(const QString &path, const FileStamp *expected)
 {
-    const OpenedFile ledger = openRegularFile(path, O_RDONLY);
-    if (!ledger.result.ok())
-        return failed(ledger.result, path);
     QByteArray bytes;
-    FileStamp now { ledger.st.st_dev, ledger.st.st_ino, {}, {}, {}, true };
-    if (const FileResult read = readAllBytes(ledger.handle.fd(), bytes, &now.content); !read.ok())
+    FileStamp now;
+    struct stat ledger {};
+    if (const FileResult read = readWhole(path, bytes, &now, &ledger); !read.ok())
         return failed(read, path);
     if (expected && !now.sameContent(*expected))
         return failed({ FileFailure::Changed, 0 }, path);
@@ -183,7 +194,7 @@ LedgerStatus BackUpLedger(const QString &path, const FileStamp *expected)
     if (bytes.isEmpty() && ::lstat(QFile::encodeName(backup).constData(), &old) == 0
         && S_ISREG(old.st_mode) && old.st_size > 0)
         return {};
-    const FileResult replaced = replaceFile(backup, bytes, &ledger.st);
+    const FileResult replaced = replaceFile(backup, bytes, &ledger);
     return replaced.ok() ? LedgerStatus {} : failed(replaced, backup);
 }
 
@@ -191,21 +202,13 @@ LedgerUndo PlanLedgerUndo(const QString &path)
 {
     LedgerUndo plan;
     QByteArray ledger, recovery;
-    const OpenedFile now = openRegularFile(path, O_RDONLY);
-    FileResult read = now.result;
-    if (read.ok()) {
-        plan.stamp = { now.st.st_dev, now.st.st_ino, now.st.st_mtim, now.st.st_ctim, {}, true };
-        read = readAllBytes(now.handle.fd(), ledger, &plan.stamp.content);
-    }
+    FileResult read = readWhole(path, ledger, &plan.stamp);
     if (!read.ok()) {
         plan.status = failed(read, path);
         return plan;
     }
     const QString backup = ledgerBackupPath(path);
-    const OpenedFile before = openRegularFile(backup, O_RDONLY);
-    read = before.result;
-    if (read.ok())
-        read = readAllBytes(before.handle.fd(), recovery, nullptr);
+    read = readWhole(backup, recovery, nullptr);
     if (!read.ok() && !(read.failure == FileFailure::Open && read.error == ENOENT))
         plan.status = failed(read, backup);
     if (!read.ok())

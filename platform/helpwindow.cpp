@@ -90,7 +90,6 @@ public:
     {
         setOpenLinks(false);
         connect(this, &QTextBrowser::anchorClicked, this, &ChmBrowser::follow);
-        connect(this, &QTextBrowser::sourceChanged, this, &ChmBrowser::keepMarkersReadable);
     }
 
     QVariant loadResource(int type, const QUrl &url) override
@@ -135,6 +134,7 @@ protected:
     {
         setExtraSelections({}); // the marks of a search belong to the page they were made on
         QTextBrowser::doSetSource(url, type);
+        keepMarkersReadable();
         if (shown)
             shown();
     }

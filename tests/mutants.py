@@ -205,7 +205,7 @@ MUTANTS = [
      "full screen, offered by the window manager, kept"),
     ("K12", "platform/helpviewer.cpp", "    placeBeside(*window, *m_owner);\n", "",
      "the help window opens over the main window"),
-    ("K13", "platform/helpwindow.cpp", "connect(this, &QTextBrowser::sourceChanged, this, &ChmBrowser::keepMarkersReadable);", "",
+    ("K13", "platform/helpwindow.cpp", "        QTextBrowser::doSetSource(url, type);\n        keepMarkersReadable();\n", "        QTextBrowser::doSetSource(url, type);\n",
      "help page bullets in the scheme's colour on the page's own background"),
     ("K14", "platform/controls.cpp", "                m_framed = true;\n                moveFrameToCentre(m_window);", "                m_framed = true;",
      "a framed window centred by its client area (needs a window manager: checked by hand)"),
