@@ -34,6 +34,8 @@ public:
         return false;
     }
 
+    bool done() const { return m_done; }
+
 private:
     bool m_done = false;
 };
@@ -50,8 +52,11 @@ int main(int argc, char *argv[])
     fraMain.findChild<QAbstractScrollArea *>(QStringLiteral("msgKozeni"))
             ->viewport()
             ->installEventFilter(&watcher);
-    QTimer::singleShot(0, &fraMain, [&] { fraMain.start(); });
-    const int code = app.exec();
+    // Started before the event loop, as the program starts it: what show() queues is then
+    // handled before the first expose, and the window paints once. With an empty ledger the
+    // welcome window's own loop has already seen the first frame.
+    fraMain.start();
+    const int code = watcher.done() ? 0 : app.exec();
     reportPeakMemory();
     return code;
 }
