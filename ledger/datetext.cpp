@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "datetext.h"
 
+#include <QtEndian>
+
 #include <iterator>
 #include <utility>
 
@@ -108,13 +110,67 @@ std::optional<StandardDateTime> StandardDateTime::fromTexts(QStringView date, QS
     return fromValues(d, t);
 }
 
+namespace {
+
+// Eight bytes of a CP932 form, checked at once: the bytes the form fixes must match and the
+// others must be ASCII digits. The reader checks every line of a ledger this way.
+struct WordForm
+{
+    quint64 fixedMask = 0, fixedBytes = 0, digitMask = 0;
+};
+
+template <std::size_t N>
+constexpr WordForm wordForm(const char (&form)[N], std::size_t from)
+{
+    WordForm word;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const quint64 lane = quint64(0xFF) << (8 * i);
+        if (form[from + i] == '9') {
+            word.digitMask |= lane;
+        } else {
+            word.fixedMask |= lane;
+            word.fixedBytes |= quint64(static_cast<unsigned char>(form[from + i])) << (8 * i);
+        }
+    }
+    return word;
+}
+
+bool follows(const char *bytes, WordForm form)
+{
+    constexpr quint64 High = 0xF0F0F0F0F0F0F0F0, Threes = 0x3030303030303030,
+                      Sixes = 0x0606060606060606;
+    const quint64 word = qFromLittleEndian<quint64>(bytes);
+    const quint64 digits = word & form.digitMask;
+    const quint64 threes = Threes & form.digitMask;
+    // 0x30 to 0x39: a high nibble of 3 that adding 6 leaves as it is. A lane that is not a digit
+    // may carry into the next one, but has already failed the first test.
+    return (word & form.fixedMask) == form.fixedBytes && (digits & High) == threes
+            && ((digits + (Sixes & form.digitMask)) & High) == threes;
+}
+
+int digits2(const char *p)
+{
+    return (p[0] - '0') * 10 + (p[1] - '0');
+}
+
+} // namespace
+
 std::optional<StandardDateTime> StandardDateTime::fromCp932(QByteArrayView date,
                                                             QByteArrayView time)
 {
-    int d[3], t[3];
-    if (!readForm<Cp932DateForm>(date, d) || !readForm<Cp932TimeForm>(time, t))
+    // The date's 14 bytes as two overlapping words, the time's 8 as one.
+    static constexpr WordForm DateHead = wordForm(Cp932DateForm, 0);
+    static constexpr WordForm DateTail = wordForm(Cp932DateForm, 6);
+    static constexpr WordForm Time = wordForm(Cp932TimeForm, 0);
+    static_assert(std::size(Cp932DateForm) - 1 == 14 && std::size(Cp932TimeForm) - 1 == 8);
+    if (date.size() != 14 || time.size() != 8)
         return std::nullopt;
-    return fromValues(d, t);
+    const char *d = date.data(), *t = time.data();
+    if (!follows(d, DateHead) || !follows(d + 6, DateTail) || !follows(t, Time))
+        return std::nullopt;
+    return StandardDateTime { quint16(digits2(d) * 100 + digits2(d + 2)), quint8(digits2(d + 6)),
+                              quint8(digits2(d + 10)), quint8(digits2(t)),
+                              quint8(digits2(t + 3)), quint8(digits2(t + 6)) };
 }
 
 QString StandardDateTime::dateText() const

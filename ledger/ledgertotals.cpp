@@ -14,16 +14,6 @@ void LedgerTotals::StartLoad()
     m_total = Money();
 }
 
-bool LedgerTotals::AddLoadedAmount(Money amount)
-{
-    const auto total = m_total.checkedAdd(amount);
-    if (!total)
-        return false;
-    m_total = *total;
-    takeExtremes(amount);
-    return true;
-}
-
 TotalsTexts LedgerTotals::FinishLoad(int entryCount, const QString &lastDateText)
 {
     Q_ASSERT(entryCount >= 0 && entryCount <= MaxEntries);
@@ -75,14 +65,6 @@ TotalsTexts LedgerTotals::ShowTotals() const
 void LedgerTotals::ResetSmallestBase()
 {
     m_smallest = SmallestBase;
-}
-
-void LedgerTotals::takeExtremes(Money amount)
-{
-    if (amount > m_largest)
-        m_largest = amount;
-    if (amount < m_smallest)
-        m_smallest = amount;
 }
 
 void LedgerTotals::computeAverage()

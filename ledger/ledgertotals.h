@@ -38,7 +38,16 @@ public:
     void StartLoad();
     // False, with nothing changed, when the total would leave the money range; the ledger reader
     // already refuses such entries, so a load never sees it.
-    [[nodiscard]] bool AddLoadedAmount(Money amount);
+    // Inline: it runs for every entry of every load.
+    [[nodiscard]] bool AddLoadedAmount(Money amount)
+    {
+        const auto total = m_total.checkedAdd(amount);
+        if (!total)
+            return false;
+        m_total = *total;
+        takeExtremes(amount);
+        return true;
+    }
     // Takes 0..MaxEntries entries; returns the texts as they are shown at the end of the load.
     TotalsTexts FinishLoad(int entryCount, const QString &lastDateText);
 
@@ -59,7 +68,13 @@ public:
     const QString &lastDateText() const { return m_lastDateText; }
 
 private:
-    void takeExtremes(Money amount);
+    void takeExtremes(Money amount)
+    {
+        if (amount > m_largest)
+            m_largest = amount;
+        if (amount < m_smallest)
+            m_smallest = amount;
+    }
     void computeAverage();
 
     int m_count = 0;

@@ -16,10 +16,3 @@ std::optional<Money> Money::fromDouble(double value)
     return Money(static_cast<qint64>(scaled));
 }
 
-std::optional<Money> Money::checkedAdd(Money other) const
-{
-    qint64 sum = 0;
-    if (__builtin_add_overflow(m_raw, other.m_raw, &sum))
-        return std::nullopt;
-    return Money(sum);
-}
