@@ -7,7 +7,10 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QList>
 #include <QStringList>
+
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -83,7 +86,9 @@ QFont fixed(qreal points)
     return make(family, points, QFont::Monospace);
 }
 
-QFont fitted(const QFont &font, const QString &text, int width)
+namespace {
+
+QFont measuredFit(const QFont &font, const QString &text, int width)
 {
     const int natural = QFontMetrics(font).horizontalAdvance(text);
     if (natural <= width)
@@ -97,6 +102,60 @@ QFont fitted(const QFont &font, const QString &text, int width)
         if (pixels == 1 || QFontMetrics(smaller).horizontalAdvance(text) <= width)
             return smaller;
     }
+}
+
+// Whether every digit is as wide as "0" alone, and ten of them side by side ten times as wide:
+// tabular figures, as Japanese Gothic faces have, with nothing kerned between them.
+bool hasTabularDigits(const QFont &font)
+{
+    const QFontMetrics metrics(font);
+    const int zero = metrics.horizontalAdvance(u'0');
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit) {
+        if (metrics.horizontalAdvance(QChar(digit)) != zero)
+            return false;
+    }
+    return metrics.horizontalAdvance(QStringLiteral("0123456789")) == 10 * zero;
+}
+
+struct KnownFit
+{
+    QFont font;
+    int width;
+    QString shape;
+    QFont fitted;
+};
+
+} // namespace
+
+QFont fitted(const QFont &font, const QString &text, int width)
+{
+    // Measuring shapes the whole text, as drawing it does again, and the list draws a hundred
+    // numbers at a time. With tabular figures a text fits wherever the same text with every
+    // digit made "0" fits, so each such shape is measured once.
+    static QList<std::pair<QFont, bool>> tabular;
+    static QList<KnownFit> known;
+    auto facts = std::find_if(tabular.cbegin(), tabular.cend(),
+                              [&](const auto &f) { return f.first == font; });
+    if (facts == tabular.cend()) {
+        tabular.append({ font, hasTabularDigits(font) });
+        facts = tabular.cend() - 1;
+    }
+    if (!facts->second)
+        return measuredFit(font, text, width);
+    QString shape = text;
+    for (QChar &c : shape) {
+        if (c >= u'1' && c <= u'9')
+            c = u'0';
+    }
+    for (const KnownFit &k : std::as_const(known)) {
+        if (k.width == width && k.shape == shape && k.font == font)
+            return k.fitted;
+    }
+    constexpr qsizetype MostKnown = 256; // texts of every length in every column, and then some
+    if (known.size() == MostKnown)
+        known.clear();
+    known.append({ font, width, shape, measuredFit(font, shape, width) });
+    return known.last().fitted;
 }
 
 } // namespace Fonts
