@@ -27,10 +27,10 @@ BUILD_TARGETS = ["porunka-chmreader", "porunka"]
 
 # (id, file, old, new, what the fault is)
 MUTANTS = [
-    # ledger/money.cpp
+    # ledger/money.cpp, money.h
     ("L01", "ledger/money.cpp", "std::nearbyint(value * double(Scale))",
      "std::round(value * double(Scale))", "fromDouble rounds ties away from zero, not to even"),
-    ("L02", "ledger/money.cpp", "if (__builtin_add_overflow(m_raw, other.m_raw, &sum))",
+    ("L02", "ledger/money.h", "if (__builtin_add_overflow(m_raw, other.m_raw, &sum))",
      "if (__builtin_add_overflow(m_raw, other.m_raw, &sum) && false)", "checkedAdd never reports overflow"),
     # ledger/decimal.cpp
     ("L03", "ledger/decimal.cpp", "(beyondHalf || (magnitude & 1))", "(beyondHalf || true)",
@@ -314,4 +314,17 @@ MUTANTS = [
      "a line end put after a lone byte-order mark, as if it were a line"),
     ("S20", "ledger/ledgerfile.cpp", "        content.add(QByteArrayView(to, got));\n", "",
      "the load's digest left empty: every deletion refused"),
+    # the start-up's fast paths: a line's date and time read eight bytes at a time, fits remembered
+    ("F01", "ledger/datetext.cpp", "return (word & form.fixedMask) == form.fixedBytes && (digits & High) == threes",
+     "return (digits & High) == threes", "a line with another character for 年, 月, 日 or ':' read as the program's own"),
+    ("F02", "ledger/datetext.cpp", "\n            && ((digits + (Sixes & form.digitMask)) & High) == threes;", ";",
+     "':' to '?' taken for digits"),
+    ("F03", "ledger/datetext.cpp", "!follows(d, DateHead) || !follows(d + 6, DateTail)", "!follows(d, DateHead)",
+     "月, the day and 日 not checked"),
+    ("F04", "platform/fonts.cpp", "if (k.width == width && k.shape == shape && k.font == font)",
+     "if (k.shape == shape && k.font == font)", "a fit remembered for one width taken for another"),
+    ("F05", "platform/fonts.cpp", "if (k.width == width && k.shape == shape && k.font == font)",
+     "if (k.width == width && k.shape == shape)", "a fit remembered for one face taken for another"),
+    ("F06", "platform/fonts.cpp", "    if (!facts->second)\n        return measuredFit(font, text, width);\n", "",
+     "a face whose digits differ in width fitted by the shape of its text"),
 ]
