@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 porunka developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // rendericon SVG WIDTHxHEIGHT OUT: draws one of the program's pictures at one size: a PNG for the
-// desktop's icon directories, or, when OUT ends in .rgba, the bare pixels (RGBA, premultiplied)
-// that the program shows as they are.
+// desktop's icon directories, or, when OUT ends in .rgba, the bare pixels (32-bit premultiplied
+// ARGB words, in this machine's byte order) that the program shows as they are.
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -29,11 +29,11 @@ int main(int argc, char *argv[])
     painter.end();
     if (!args[3].endsWith(u".rgba"))
         return image.save(args[3], "PNG") ? 0 : 1;
-    const QImage pixels = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    // The format the raster engine draws in, so that showing them is a copy, not a conversion.
     QFile out(args[3]);
-    const auto bytes = qsizetype(pixels.sizeInBytes());
+    const auto bytes = qsizetype(image.sizeInBytes());
     return out.open(QIODevice::WriteOnly)
-                    && out.write(reinterpret_cast<const char *>(pixels.constBits()), bytes) == bytes
+                    && out.write(reinterpret_cast<const char *>(image.constBits()), bytes) == bytes
             ? 0
             : 1;
 }

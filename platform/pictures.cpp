@@ -21,8 +21,9 @@ QPixmap drawnAtBuildTime(const QString &name, QSize pixels, int density)
     if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression
         || resource.size() != qint64(pixels.width()) * pixels.height() * 4)
         return {};
+    // Drawn on the machine that built the program, which is the one it runs on.
     const QImage image(resource.data(), pixels.width(), pixels.height(), pixels.width() * 4,
-                       QImage::Format_RGBA8888_Premultiplied);
+                       QImage::Format_ARGB32_Premultiplied);
     QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setDevicePixelRatio(density);
     return pixmap;
