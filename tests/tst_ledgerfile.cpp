@@ -149,6 +149,8 @@ void tst_LedgerFile::entriesKeepTheirTextsExactly_data()
     QTest::newRow("full-width digits") << u"２０１０年03月07日"_s << u"19:04:05"_s << false;
     QTest::newRow("time without seconds") << u"2010年03月07日"_s << u"19:04"_s << false;
     QTest::newRow("a dash for the second colon") << u"2010年03月07日"_s << u"19:04-05"_s << false;
+    QTest::newRow("a colon among the digits") << u"2010年03月0:日"_s << u"19:04:05"_s << false;
+    QTest::newRow("another kanji for 日") << u"2010年03月07月"_s << u"19:04:05"_s << false;
     QTest::newRow("empty") << QString() << QString() << false;
 }
 
