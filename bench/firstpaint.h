@@ -21,6 +21,12 @@ inline void reportFirstPaint()
     std::fprintf(stderr, "firstpaint_us %lld\n", ns / 1000);
 }
 
+// Under screenstill the window stays until it is ended: quitting would be one more redraw.
+inline bool stayAfterFirstPaint()
+{
+    return std::getenv("PORUNKA_BENCH_STAY") != nullptr;
+}
+
 inline void reportPeakMemory()
 {
     rusage usage {};

@@ -41,7 +41,8 @@ protected:
         // Runs once the frame is painted and flushed.
         QTimer::singleShot(0, qApp, [] {
             reportFirstPaint();
-            QCoreApplication::exit(0);
+            if (!stayAfterFirstPaint())
+                QCoreApplication::exit(0);
         });
     }
 };

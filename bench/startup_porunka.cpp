@@ -26,6 +26,8 @@ public:
             // Runs once the frame is painted and flushed.
             QTimer::singleShot(0, qApp, [] {
                 reportFirstPaint();
+                if (stayAfterFirstPaint())
+                    return;
                 if (QWidget *modal = QApplication::activeModalWidget())
                     modal->close();
                 QCoreApplication::exit(0);
