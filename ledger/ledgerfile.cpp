@@ -103,6 +103,14 @@ LedgerLoad LoadLedger(const QString &path)
     return load;
 }
 
+bool StillAsLoaded(const QString &path, const FileStamp &stamp)
+{
+    const OpenedFile file = openRegularFile(path, O_RDONLY);
+    FileStamp now;
+    return stamp.valid && file.result.ok() && stampOf(file.handle.fd(), now).ok()
+            && now.sameContent(stamp);
+}
+
 LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now,
                                LedgerEncoding encoding, FileStamp *seen)
 {

@@ -84,6 +84,9 @@ struct LedgerLoad
 // always stays inside the money range.
 LedgerLoad LoadLedger(const QString &path);
 
+// Whether the file at `path` is still the one `stamp` was taken of, holding the same bytes.
+bool StillAsLoaded(const QString &path, const FileStamp &stamp);
+
 // What LoadLedger reads from a file, read from memory in pieces of at least `pieceSize` bytes.
 LedgerLoad ReadLedgerBytes(QByteArrayView bytes, qsizetype pieceSize = 64 * 1024);
 

@@ -101,6 +101,8 @@ MainWindow::MainWindow(const Clock &clock, QString ledgerPath, QWidget *parent)
       m_model(new DepositModel(this)),
       m_help(new HelpViewer(this))
 {
+    m_firstReading = std::async(std::launch::async,
+                                [path = m_ledgerPath, totals = m_totals] { return read(path, totals); });
     setObjectName(u"fraMain"_s);
     setWindowTitle(Title);
     setWindowIcon(Pictures::applicationIcon()); // every size docks and window switchers ask for
@@ -649,24 +651,42 @@ void MainWindow::InitDepositList()
     m_model->clear();
 }
 
-void MainWindow::ReloadFromLedger()
+MainWindow::Reading MainWindow::read(const QString &path, LedgerTotals totals)
 {
-    m_totals.StartLoad();
-    LedgerLoad load = LoadLedger(m_ledgerPath);
-    const qsizetype count = load.entries.size();
-    QList<Money> runningTotals;
+    Reading reading { LoadLedger(path), totals, {} };
+    reading.totals.StartLoad();
     // Room for every deposit to come, so that none moves the list: pages reserved but never
     // written cost nothing.
-    runningTotals.reserve(LedgerTotals::MaxEntries);
-    for (qsizetype i = 0; i < count; ++i) {
+    reading.runningTotals.reserve(LedgerTotals::MaxEntries);
+    for (qsizetype i = 0; i < reading.load.entries.size(); ++i) {
         // The reader keeps every running total inside the money range.
-        [[maybe_unused]] const bool added = m_totals.AddLoadedAmount(load.entries.amount(i));
+        [[maybe_unused]] const bool added = reading.totals.AddLoadedAmount(reading.load.entries.amount(i));
         Q_ASSERT(added);
-        runningTotals.append(m_totals.total());
+        reading.runningTotals.append(reading.totals.total());
     }
+    return reading;
+}
+
+// The reading made while the window was built, unless the file has changed since.
+MainWindow::Reading MainWindow::readLedger()
+{
+    if (m_firstReading.valid()) {
+        Reading reading = m_firstReading.get();
+        if (StillAsLoaded(m_ledgerPath, reading.load.stamp))
+            return reading;
+    }
+    return read(m_ledgerPath, m_totals);
+}
+
+void MainWindow::ReloadFromLedger()
+{
+    Reading reading = readLedger();
+    LedgerLoad &load = reading.load;
+    m_totals = reading.totals;
+    const qsizetype count = load.entries.size();
     const QString lastDate = count > 0 ? load.entries.dateText(count - 1) : QString();
     // The list always shows what the file holds, an empty file included.
-    m_model->setRows(std::move(load.entries), std::move(runningTotals));
+    m_model->setRows(std::move(load.entries), std::move(reading.runningTotals));
     if (count > 0)
         msgKozeni->showRowAtTop(int(count - 1));
     m_unread = std::move(load.unread);

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <future>
+
 class Clock;
 class DepositModel;
 class HelpViewer;
@@ -100,6 +102,16 @@ private:
     void ExitProgram();
 
     void InitDepositList();
+    // The ledger with the figures and running totals of its entries, the totals going on from
+    // `totals`.
+    struct Reading
+    {
+        LedgerLoad load;
+        LedgerTotals totals;
+        QList<Money> runningTotals;
+    };
+    static Reading read(const QString &path, LedgerTotals totals);
+    Reading readLedger();
     void ReloadFromLedger();
     void AppendDepositRow(const QString &amountText);
     void RemoveCurrentRow();
@@ -122,6 +134,8 @@ private:
     const QString m_ledgerPath;
     DepositModel *m_model = nullptr;
     LedgerTotals m_totals;
+    // The first reading, made on another core while the controls are built.
+    std::future<Reading> m_firstReading;
     // Parts of the file the last load could not read; kept so a rewrite never drops them.
     QList<UnreadLines> m_unread;
     LedgerStatus m_loadStatus;

@@ -177,6 +177,7 @@ private slots:
     void installedFamily();
     void fittedSize_data();
     void fittedSize();
+    void startsWithTheLedgerAsItIsThen();
     // Last: once the application is told to exit, no event loop of this process runs again.
     void aUsersVisit();
 
@@ -525,6 +526,18 @@ void tst_MainWindow::fittedSize()
          pixels > 1 && QFontMetrics(expected).horizontalAdvance(text) > width; --pixels)
         expected.setPixelSize(pixels - 1);
     QCOMPARE(QFontInfo(Fonts::fitted(designed, text, width)).pixelSize(), QFontInfo(expected).pixelSize());
+}
+
+void tst_MainWindow::startsWithTheLedgerAsItIsThen()
+{
+    // The ledger is read while the window is built; a change before the window starts is shown.
+    LedgerFixture f;
+    f.write(line("2026年12月05日", "08:00:00", "120"));
+    MainWindow w(m_clock, f.path());
+    QTest::qWait(50); // long enough for that reading
+    f.write(line("2026年12月05日", "08:00:00", "130"));
+    w.start();
+    QCOMPARE(figures(w), u"1回 ¥130 ¥130 ¥130 ¥130"_s);
 }
 
 void tst_MainWindow::aUsersVisit()
