@@ -2,14 +2,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // screenstill QUIET_MS PROGRAM [ARGUMENT...]: starts PROGRAM on the X display and prints the time
 // from its exec until the last area of the screen it redrew, once the screen has stayed still for
-// QUIET_MS, then ends it. The X DAMAGE extension reports every redrawn area of the root window
-// and of the windows on it, whoever draws them, so the figure covers every repaint a user would
-// see, not only the first.
+// QUIET_MS, then ends it, with the peak resident memory of its processes. The X DAMAGE extension
+// reports every redrawn area of the root window and of the windows on it, whoever draws them, so
+// the figure covers every repaint a user would see, not only the first.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 #include <poll.h>
 #include <signal.h>
@@ -24,6 +27,23 @@ long long nowNs()
     timespec now {};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec * 1'000'000'000LL + now.tv_nsec;
+}
+
+// The peak resident memory of every process in the group, in KiB: a program may start others.
+long long groupPeakKiB(pid_t group)
+{
+    long long total = 0;
+    for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos || getpgid(std::stoi(pid)) != group)
+            continue;
+        std::ifstream status(entry.path() / "status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmHWM:", 0) == 0)
+                total += std::atoll(line.c_str() + 6);
+        }
+    }
+    return total;
 }
 
 } // namespace
@@ -44,10 +64,17 @@ int main(int argc, char *argv[])
     const Damage damage =
             XDamageCreate(display, DefaultRootWindow(display), XDamageReportRawRectangles);
     XSync(display, False);
+    // Whatever was reported before the program starts is not its drawing.
+    while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+    }
+    XDamageSubtract(display, damage, None, None);
 
     const long long start = nowNs();
     const pid_t child = fork();
     if (child == 0) {
+        setpgid(0, 0);
         execv(argv[2], argv + 2);
         std::perror(argv[2]);
         _exit(127);
@@ -65,23 +92,24 @@ int main(int argc, char *argv[])
         XDamageSubtract(display, damage, None, None);
         XFlush(display);
         const long long idle = nowNs() - (last ? last : start);
-        // Nothing drawn for the quiet time after a first redraw, or ten seconds without any.
-        if ((last && idle >= quietNs) || idle >= 10'000'000'000LL)
+        // Nothing drawn for the quiet time after a first redraw; ten seconds without any, or a
+        // minute of redrawing, is a program that never settles.
+        if ((last && idle >= quietNs) || idle >= 10'000'000'000LL || nowNs() - start >= 60'000'000'000LL)
             break;
         if (!exited && waitpid(child, nullptr, WNOHANG) == child)
             exited = true;
         poll(&watch, 1, int((quietNs - (last ? idle : 0)) / 1'000'000) + 1);
     }
-    if (!exited) {
-        kill(child, SIGTERM);
+    const long long peak = groupPeakKiB(child);
+    kill(-child, SIGTERM);
+    if (!exited)
         waitpid(child, nullptr, 0);
-    }
     XDamageDestroy(display, damage);
     XCloseDisplay(display);
     if (!last) {
         std::fprintf(stderr, "screenstill: nothing was drawn\n");
         return 1;
     }
-    std::printf("still_us %lld\n", (last - start) / 1000);
+    std::printf("still_us %lld\npeak_kib %lld\n", (last - start) / 1000, peak);
     return 0;
 }

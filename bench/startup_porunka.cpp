@@ -47,6 +47,9 @@ private:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // A blinking text cursor would redraw forever under screenstill.
+    if (stayAfterFirstPaint())
+        QApplication::setCursorFlashTime(0);
     setUpJapaneseApplication(app);
     const SystemClock clock;
     MainWindow fraMain(clock);
