@@ -2,10 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick: a bare Qt Widgets program that shows one 631 x 452 window and quits after its
 // first paint. Prints the time from exec to the painted frame and the peak resident memory.
-// Built again with BARE_TEXT_LINES=1, it also paints one line of Japanese text, which is what any
-// program showing Japanese pays before its first frame (fontconfig, one face); with
-// BARE_TEXT_LINES=5, one line in each face and size porunka's windows use, hinted as porunka
-// asks for them.
+// Built again with BARE_TEXT_LINES=5 (startup_bare_sizes), the yardstick proper: it also paints
+// one line of Japanese text in each face and size porunka's windows use, hinted as porunka asks
+// for them, which is what any program showing those texts pays before its first frame.
 #include "firstpaint.h"
 
 #include <QApplication>
