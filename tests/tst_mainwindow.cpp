@@ -536,6 +536,7 @@ void tst_MainWindow::startsWithTheLedgerAsItIsThen()
     MainWindow w(m_clock, f.path());
     QTest::qWait(50); // long enough for that reading
     f.write(line("2026年12月05日", "08:00:00", "130"));
+    const ModalWatcher watcher([](QWidget *modal) { modal->close(); });
     w.start();
     QCOMPARE(figures(w), u"1回 ¥130 ¥130 ¥130 ¥130"_s);
 }
