@@ -16,12 +16,13 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Names the launcher, so that docks and task bars tie the window to it and show its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("jp.porunka.Porunka"));
-    setUpJapaneseApplication(app);
 
-    // A second start on the same ledger brings its window to the front and ends.
+    // A second start on the same ledger brings its window to the front and ends, before it has
+    // read the system's fonts for a window it will not show.
     SingleWindow single(QString::fromUtf16(LedgerFileName));
     if (!single.claim())
         return 0;
+    setUpJapaneseApplication(app);
 
     const SystemClock clock;
     MainWindow fraMain(clock);
