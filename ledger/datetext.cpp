@@ -17,7 +17,6 @@ constexpr char Cp932TimeForm[] = "99:99:99";
 
 constexpr char16_t code(QChar c) { return c.unicode(); }
 constexpr char16_t code(char16_t c) { return c; }
-constexpr char16_t code(char c) { return static_cast<unsigned char>(c); }
 
 // Which run of '9' in `Form` holds position I.
 template <auto &Form, std::size_t I>
