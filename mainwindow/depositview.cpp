@@ -26,9 +26,9 @@ void paintFixedCell(QPainter *painter, const QRect &rect, const QPalette &palett
     painter->drawLine(rect.topRight(), rect.bottomRight());
     painter->drawLine(rect.bottomLeft(), rect.bottomRight());
     const QRect area = rect.adjusted(2, 0, -3, -1);
-    painter->setFont(Fonts::fitted(font, text, area.width()));
+    painter->setFont(font);
     painter->setPen(palette.color(QPalette::ButtonText));
-    painter->drawText(area, int(alignment), text);
+    Fonts::drawFitted(*painter, area, int(alignment), text);
     painter->restore();
 }
 
@@ -80,9 +80,9 @@ public:
         painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
         painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
         const QRect area = option.rect.adjusted(3, 0, -4, -1);
-        painter->setFont(Fonts::fitted(option.font, text, area.width()));
+        painter->setFont(option.font);
         painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->drawText(area, int(alignment), text);
+        Fonts::drawFitted(*painter, area, int(alignment), text);
         // Where the keyboard is: a dotted frame in the current cell while the list has the focus.
         if (option.state & QStyle::State_HasFocus) {
             painter->setPen(QPen(painter->pen().color(), 1, Qt::DotLine));

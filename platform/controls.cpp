@@ -41,14 +41,12 @@ FlatLabel::FlatLabel(const QString &text, QWidget *parent, const LabelLook &look
 void FlatLabel::paintEvent(QPaintEvent *event)
 {
     const QRect area = contentsRect();
-    const QFont font = m_shrinkToFit ? Fonts::fitted(this->font(), text(), area.width()) : this->font();
-    if (font == this->font()) {
+    if (!m_shrinkToFit || Fonts::fittedScale(font(), text(), area.width()) == 1.0) {
         QLabel::paintEvent(event);
     } else {
         QPainter painter(this);
-        painter.setFont(font);
         painter.setPen(palette().color(foregroundRole()));
-        painter.drawText(area, int(alignment()), text());
+        Fonts::drawFitted(painter, area, int(alignment()), text());
     }
     if (!m_bordered)
         return;

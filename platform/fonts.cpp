@@ -8,6 +8,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QList>
+#include <QPainter>
 #include <QStringList>
 
 #include <utility>
@@ -88,22 +89,6 @@ QFont fixed(qreal points)
 
 namespace {
 
-QFont measuredFit(const QFont &font, const QString &text, int width)
-{
-    const int natural = QFontMetrics(font).horizontalAdvance(text);
-    if (natural <= width)
-        return font;
-    QFont smaller = font;
-    const int designed = QFontInfo(font).pixelSize();
-    // Widths grow with the size almost in proportion: start there, then step to the first that fits.
-    int pixels = std::clamp(designed * width / std::max(natural, 1) + 1, 1, designed - 1);
-    for (;; --pixels) {
-        smaller.setPixelSize(pixels);
-        if (pixels == 1 || QFontMetrics(smaller).horizontalAdvance(text) <= width)
-            return smaller;
-    }
-}
-
 // Whether every digit is as wide as "0" alone, and ten of them side by side ten times as wide:
 // tabular figures, as Japanese Gothic faces have, with nothing kerned between them.
 bool hasTabularDigits(const QFont &font)
@@ -117,23 +102,20 @@ bool hasTabularDigits(const QFont &font)
     return metrics.horizontalAdvance(QStringLiteral("0123456789")) == 10 * zero;
 }
 
-struct KnownFit
+struct KnownWidth
 {
     QFont font;
-    int width;
     QString shape;
-    QFont fitted;
+    qreal width;
 };
 
-} // namespace
-
-QFont fitted(const QFont &font, const QString &text, int width)
+// The width of `text` in `font`. Measuring shapes the whole text, as drawing it does again, and
+// the list draws a hundred numbers at a time: with tabular figures a text is as wide as the same
+// text with every digit made "0", so each such shape is measured once.
+qreal naturalWidth(const QFont &font, const QString &text)
 {
-    // Measuring shapes the whole text, as drawing it does again, and the list draws a hundred
-    // numbers at a time. With tabular figures a text fits wherever the same text with every
-    // digit made "0" fits, so each such shape is measured once.
     static QList<std::pair<QFont, bool>> tabular;
-    static QList<KnownFit> known;
+    static QList<KnownWidth> known;
     auto facts = std::find_if(tabular.cbegin(), tabular.cend(),
                               [&](const auto &f) { return f.first == font; });
     if (facts == tabular.cend()) {
@@ -141,21 +123,46 @@ QFont fitted(const QFont &font, const QString &text, int width)
         facts = tabular.cend() - 1;
     }
     if (!facts->second)
-        return measuredFit(font, text, width);
+        return QFontMetricsF(font).horizontalAdvance(text);
     QString shape = text;
     for (QChar &c : shape) {
         if (c >= u'1' && c <= u'9')
             c = u'0';
     }
-    for (const KnownFit &k : std::as_const(known)) {
-        if (k.width == width && k.shape == shape && k.font == font)
-            return k.fitted;
+    for (const KnownWidth &k : std::as_const(known)) {
+        if (k.shape == shape && k.font == font)
+            return k.width;
     }
     constexpr qsizetype MostKnown = 256; // texts of every length in every column, and then some
     if (known.size() == MostKnown)
         known.clear();
-    known.append({ font, width, shape, measuredFit(font, shape, width) });
-    return known.last().fitted;
+    known.append({ font, shape, QFontMetricsF(font).horizontalAdvance(shape) });
+    return known.last().width;
+}
+
+} // namespace
+
+qreal fittedScale(const QFont &font, const QString &text, int width)
+{
+    const qreal natural = naturalWidth(font, text);
+    // A pixel to spare on either side, where the smoothed edges of a drawn-down letter spread.
+    return natural <= width ? 1.0 : std::max(width - 2, 1) / natural;
+}
+
+void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &text)
+{
+    const qreal scale = fittedScale(painter.font(), text, area.width());
+    if (scale == 1.0) {
+        painter.drawText(area, flags, text);
+        return;
+    }
+    // Drawn smaller by the painter, in the face already loaded: a font of another pixel size
+    // would be one more fontconfig match and font engine for each such number.
+    painter.save();
+    painter.translate(area.left() + 1, area.top());
+    painter.scale(scale, scale);
+    painter.drawText(QRectF(0, 0, (area.width() - 2) / scale, area.height() / scale), flags, text);
+    painter.restore();
 }
 
 } // namespace Fonts

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QFont>
+#include <QRect>
 #include <QString>
+
+class QPainter;
 
 // The two Japanese Gothic faces the windows are designed with. They are requested by name;
 // where they are not installed, metric-compatible substitutes stand in for them.
@@ -26,9 +29,10 @@ QString installedFamily(const QString &designed);
 QFont proportional(qreal points);
 QFont fixed(qreal points);
 
-// `font`, or where `text` is wider than `width` in it, the same face at the largest smaller
-// pixel size in which it fits: a number is never cut or elided, a shortened number being a
-// wrong one.
-QFont fitted(const QFont &font, const QString &text, int width);
+// How much smaller than `font` `text` must be drawn to fit in `width`: 1 where it fits as it is.
+// A number is never cut or elided, a shortened number being a wrong one.
+qreal fittedScale(const QFont &font, const QString &text, int width);
+// Draws `text` in `area` in the painter's font, made smaller where it does not fit.
+void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &text);
 
 } // namespace Fonts
