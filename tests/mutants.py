@@ -18,6 +18,8 @@ def TESTS_FOR(path):
         return WINDOWS + FAULTS
     if path.startswith("platform/"):
         return PLATFORM_TESTS
+    if path.startswith("help/"):
+        return ["tst_helpviewer"]
     if path.startswith("app/"):
         return FAULTS
     return WINDOW_TESTS
@@ -195,12 +197,14 @@ MUTANTS = [
      "the welcome window's lines judged against the window, not the panel they lie on"),
     ("K07", "platform/controls.cpp", "QPen(readableOn(palette().color(QPalette::WindowText), m_fill), 1)",
      "QPen(palette().color(QPalette::WindowText), 1)", "the panel's outline vanishes into its fill"),
-    ("K08", "platform/controls.cpp", "const QFont font = m_shrinkToFit ?", "const QFont font = false ?",
+    ("K08", "platform/controls.cpp", "if (!m_shrinkToFit || Fonts::fittedScale(", "if (true || Fonts::fittedScale(",
      "a figure wider than its label cut"),
-    ("K09", "mainwindow/depositview.cpp", "painter->setFont(Fonts::fitted(option.font, text, area.width()));",
-     "painter->setFont(option.font);", "an amount wider than its cell cut"),
-    ("K10", "platform/fonts.cpp", "if (pixels == 1 || QFontMetrics(smaller).horizontalAdvance(text) <= width)",
-     "if (true)", "the shrunk size taken from the estimate, fitting or not"),
+    ("K09", "mainwindow/depositview.cpp",
+     "painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));\n        Fonts::drawFitted(*painter, area, int(alignment), text);",
+     "painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));\n        painter->drawText(area, int(alignment), text);",
+     "an amount wider than its cell cut"),
+    ("K10", "platform/fonts.cpp", "painter.translate(area.left() + 1, area.top());", "painter.translate(area.left(), area.top());",
+     "a drawn-down number's first letter on the edge it is cut at"),
     ("K11", "platform/controls.cpp", "                m_window.setWindowState(m_window.windowState()\n", "                (void)(m_window.windowState()\n",
      "full screen, offered by the window manager, kept"),
     ("K12", "platform/helpviewer.cpp", "    placeBeside(*window, *m_owner);\n", "",
@@ -333,4 +337,10 @@ MUTANTS = [
      "stampOf(file.handle.fd(), now).ok();", "a file rewritten in place taken for the one read before"),
     ("F09", "platform/fonts.cpp", "    if (scale == 1.0) {", "    if (true) {",
      "a number too wide for its place drawn at its designed size, cut"),
+    ("H13", "platform/helpviewer.cpp", ".arg(fileName, places.join(u'\\n')),", ".arg(fileName, QString()),",
+     "a help file not found reported without the places looked in"),
+    ("H14", "platform/helpviewer.cpp", ".arg(fileName, QDir::toNativeSeparators(path)),", ".arg(fileName, fileName),",
+     "a damaged help file reported without where it is"),
+    ("H15", "help/qoru/deposit.html", "キーを押すか、上の", "キーを押すか、右の",
+     "a help page changed without compiling the help again"),
 ]

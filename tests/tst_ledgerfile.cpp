@@ -96,7 +96,6 @@ void tst_LedgerFile::load_data()
 
     const auto at = [](LedgerReadError r, int line, int before) { return u"%1@%2/%3"_s.arg(int(r)).arg(line).arg(before); };
     const QByteArray date = "\"2010\x94\x4E" "03\x8C\x8E" "07\x93\xFA\"";
-    QTest::newRow("empty file") << QByteArray() << QString() << QStringList();
     QTest::newRow("last line without CR LF") << A + B + C.chopped(2) << u"120 12.5 -30"_s << QStringList();
     QTest::newRow("LF line ends, blank lines passed over") << "\n" + QByteArray(A + B).replace("\r\n", "\n\n") << u"120 12.5"_s << QStringList();
     QTest::newRow("fields run on across a line end") << date + ",\"19:04:05\"\r\n120\r\n" + B << u"120 12.5"_s << QStringList();
@@ -105,13 +104,10 @@ void tst_LedgerFile::load_data()
     QTest::newRow("spaces around fields, quoted amount, .5") << " " + date + " ,\t\"19:04:05\" , \"120\" \r\n" + date + ",\"x\",.5" << u"120 0.5"_s << QStringList();
     QTest::newRow("a wave dash, a yen key and a user character") << QByteArray("\"\x81\x60\",\"\x5C\xF0\x40\",1\r\n") << u"1"_s << QStringList();
     QTest::newRow("too few fields at the end") << A + date + ",\"19:04:05\"\r\n" << u"120"_s << QStringList { at(LedgerReadError::TooFewFields, 2, 1) };
-    QTest::newRow("not a number, the entries after it read on") << A + line("2010年03月08日", "08:00:00", "abc") + C << u"120 -30"_s << QStringList { at(LedgerReadError::BadAmount, 2, 1) };
-    QTest::newRow("grouping is not a plain number") << A + line("2010年03月08日", "08:00:00", "\"1,200\"") << u"120"_s << QStringList { at(LedgerReadError::BadAmount, 2, 1) };
     QTest::newRow("beyond the money range") << line("2010年03月08日", "08:00:00", "922337203685477.5808") + A << u"120"_s << QStringList { at(LedgerReadError::AmountOutOfRange, 1, 0) };
     QTest::newRow("running total beyond the range") << line("2010年03月08日", "08:00:00", "900000000000000").repeated(2) + C << u"900000000000000 -30"_s << QStringList { at(LedgerReadError::TotalOutOfRange, 2, 1) };
     QTest::newRow("unterminated quote") << A + "\"2010\x94\x4E,\"19:04:05\",5\r\n" + C << u"120 -30"_s << QStringList { at(LedgerReadError::Malformed, 2, 1) };
     QTest::newRow("text after a closing quote") << A + date + "x,\"19:04:05\",5\r\n" + C << u"120 -30"_s << QStringList { at(LedgerReadError::Malformed, 2, 1) };
-    QTest::newRow("bytes that are not CP932") << A + "\"2010\x85\x40\",\"08:00:00\",5\r\n" + C << u"120 -30"_s << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
     QTest::newRow("a control byte in a text") << A + "\"2010\x01\",\"08:00:00\",5\r\n" << u"120"_s << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
     // 日本 in UTF-8 is valid CP932 too, where it would read as other characters.
     QTest::newRow("a UTF-8 line in a CP932 ledger") << A + "\"日本\",\"08:00:00\",80\r\n" + A << u"120 120"_s << QStringList { at(LedgerReadError::BadEncoding, 2, 1) };
@@ -145,9 +141,7 @@ void tst_LedgerFile::entriesKeepTheirTextsExactly_data()
     QTest::addColumn<bool>("standard");
     QTest::newRow("the program's own") << u"2010年03月07日"_s << u"19:04:05"_s << true;
     QTest::newRow("all nines") << u"9999年99月99日"_s << u"99:99:99"_s << true;
-    QTest::newRow("unpadded month") << u"2010年3月07日"_s << u"19:04:05"_s << false;
     QTest::newRow("full-width digits") << u"２０１０年03月07日"_s << u"19:04:05"_s << false;
-    QTest::newRow("time without seconds") << u"2010年03月07日"_s << u"19:04"_s << false;
     QTest::newRow("a dash for the second colon") << u"2010年03月07日"_s << u"19:04-05"_s << false;
     QTest::newRow("a colon among the digits") << u"2010年03月0:日"_s << u"19:04:05"_s << false;
     QTest::newRow("another kanji for 日") << u"2010年03月07月"_s << u"19:04:05"_s << false;
@@ -300,7 +294,6 @@ void tst_LedgerFile::undoPutsBackOnlyWhatIsMissing_data()
     QTest::newRow("a line kept twice, one of three deleted") << A + A + A << A + A << A + A + A << A;
     QTest::newRow("a last line without its end, then a deposit") << A + cNoEnd << A + B << A + cNoEnd + "\r\n" + B << C;
     QTest::newRow("the mark of a UTF-8 ledger kept") << Bom + Utf8 << Bom + A << Bom + Utf8 + A << Utf8;
-    QTest::newRow("nothing missing") << A + B << A + B + C << A + B + C << QByteArray();
 }
 
 void tst_LedgerFile::undoPutsBackOnlyWhatIsMissing()

@@ -175,8 +175,6 @@ private slots:
     void refusedDepositsLeaveTheFileAndKeepTheText();
     void installedFamily_data();
     void installedFamily();
-    void fittedScale_data();
-    void fittedScale();
     void startsWithTheLedgerAsItIsThen();
     // Last: once the application is told to exit, no event loop of this process runs again.
     void aUsersVisit();
@@ -293,29 +291,19 @@ void tst_MainWindow::session_data()
     const QString d = u" のデータを削除してもいいですか？"_s, clear = u"これまでのデータを削除してもいいですか？"_s;
     const QString plus300 = u"2回 ¥400 ¥300 ¥100 ¥200"_s, hundred = u"1回 ¥100 ¥100 ¥100 ¥100"_s, just500 = u"1回 ¥500 ¥500 ¥500 ¥500"_s;
     QTest::newRow("one deposit: no welcome") << line("2026年12月05日", "12:00:00", "10") << u"at 00:01"_s << line("2026年12月05日", "12:00:00", "10") << u"1回 ¥10 ¥10 ¥10 ¥10"_s << one << QString();
-    QTest::newRow("deposited today") << A + now("120") << u"at 23:59"_s << A + now("120") << u"2回 ¥170 ¥120 ¥50 ¥85"_s << today << QString();
     QTest::newRow("only the last entry counts") << now("10") + D << QString() << now("10") + D << u"2回 ¥110 ¥100 ¥10 ¥55"_s << five << QString();
-    QTest::newRow("clock set back") << line("2026年12月09日", "12:00:00", "10") << QString() << line("2026年12月09日", "12:00:00", "10") << u"1回 ¥10 ¥10 ¥10 ¥10"_s << u"前回の清算から|-3日|経過しました"_s << QString();
-    QTest::newRow("a date that is no date: hidden") << QByteArray("\"\x82\xa0\",\"12:00:00\",10\r\n") << QString() << QByteArray("\"\x82\xa0\",\"12:00:00\",10\r\n") << u"1回 ¥10 ¥10 ¥10 ¥10"_s << QString() << QString();
-    QTest::newRow("300 and Return") << D << u"type 300; return"_s << D + now("300") << plus300 << today << QString();
     QTest::newRow("300 and keypad Enter") << D << u"type 300; enter"_s << D + now("300") << plus300 << today << QString();
-    QTest::newRow("300 and the button") << D << u"type 300; save"_s << D + now("300") << plus300 << today << QString();
     QTest::newRow("full-width from an input method") << D << u"type ３００; return"_s << D + now("300") << plus300 << today << QString();
     QTest::newRow("-50 lowers the total") << D << u"type -50; save"_s << D + now("-50") << u"2回 ¥50 ¥100 -¥50 ¥25"_s << today << QString();
     QTest::newRow("all negative: the largest stays at its base 0") << line("2026年12月01日", "12:00:00", "-20") << u"type -50; return"_s
             << line("2026年12月01日", "12:00:00", "-20") + now("-50") << u"2回 -¥70 ¥0 -¥50 -¥35"_s << today << QString();
     QTest::newRow("10000 first: the smallest stays at its base 9999") << QByteArray() << u"type 10000; return"_s << now("10000")
             << u"1回 ¥10,000 ¥10,000 ¥9,999 ¥10,000"_s << today << QString();
-    QTest::newRow("¥1,200") << D << u"type ¥1,200; return"_s << D + now("1200") << u"2回 ¥1,300 ¥1,200 ¥100 ¥650"_s << today << QString();
     QTest::newRow("12.5 written exactly, shown rounded") << D << u"type 12.5; return"_s << D + now("12.5") << u"2回 ¥113 ¥100 ¥13 ¥56"_s << today << QString();
     QTest::newRow("empty, button") << D << u"save"_s << D << hundred << five << QString();
-    QTest::newRow("empty, Return") << D << u"return"_s << D << hundred << five << QString();
-    QTest::newRow("abc, button") << D << u"type abc; save"_s << D << hundred << five << QString();
     QTest::newRow("abc, Return") << D << u"type abc; return"_s << D << hundred << five << QString();
     QTest::newRow("beyond the money range") << D << u"type 1e15; return"_s << D << hundred << five << QString();
     QTest::newRow("32,766 deposits: no more") << D.repeated(32766) << u"type 300; return"_s << D.repeated(32766) << u"32766回 ¥3,276,600 ¥100 ¥100 ¥100"_s << five << u"入金の記録は 32,766 回までです。この入金は記録していません。"_s;
-    QTest::newRow("delete the first row") << A + B + C << u"delete 0 ok"_s << B + C << u"2回 ¥200 ¥120 ¥80 ¥100"_s << one << u"1 2026年11月20日 08:00:00 ¥50"_s + d;
-    QTest::newRow("delete the last row") << A + B + C << u"delete 2 ok"_s << A + B << u"2回 ¥170 ¥120 ¥50 ¥85"_s << one << u"3 2026年12月05日 21:15:00 ¥80"_s + d;
     QTest::newRow("delete the middle row, Cancel") << A + B + C << u"delete 1 cancel"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
     QTest::newRow("delete with the Delete key") << A + B + C << u"del 1 ok"_s << A + C << u"2回 ¥130 ¥80 ¥50 ¥65"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
     QTest::newRow("12.5 is rewritten as the list shows it") << line("2026年11月20日", "08:00:00", "12.5") + B + C << u"delete 2 ok"_s
@@ -326,7 +314,6 @@ void tst_MainWindow::session_data()
     QTest::newRow("a double-click on the header") << B + C << u"header"_s << B + C << u"2回 ¥200 ¥120 ¥80 ¥100"_s << one << QString();
     QTest::newRow("a double-click on an empty list") << QByteArray() << u"delete 0"_s << QByteArray() << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << QString();
     QTest::newRow("clear") << A + B + C << u"clear ok"_s << QByteArray() << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear;
-    QTest::newRow("clear, then both largest and smallest") << A + B + C << u"clear ok; type 500; return"_s << now("500") << just500 << today << clear;
     QTest::newRow("a cleared UTF-8 ledger takes the program's own characters") << QByteArray("\"2026年12月01日\",\"12:00:00\",100\r\n") << u"clear ok; type 500; return"_s << now("500") << just500 << today << clear;
     QTest::newRow("clear, Cancel") << A + B + C << u"clear cancel; type 500; return"_s << A + B + C + now("500") << u"4回 ¥750 ¥500 ¥50 ¥188"_s << today << clear;
     QTest::newRow("nothing to clear: no question") << QByteArray() << u"clear; type 500; return"_s << now("500") << just500 << today << QString();
@@ -351,7 +338,6 @@ void tst_MainWindow::session_data()
             << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear + u" / 3 件（合計 ¥250）"_s + undo;
     QTest::newRow("undo past the entry limit: refused") << D.repeated(32766) << u"clear ok; type 5; return; undo"_s << now("5") << u"1回 ¥5 ¥5 ¥5 ¥5"_s << today
             << clear + u" / 元に戻すと入金の記録が 32,766 回を超えるか、合計が扱える金額を超えるため、元に戻せません。台帳ファイルは元のままです。"_s;
-    QTest::newRow("nothing to undo") << A + B + C << u"undo"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << nothing;
     QTest::newRow("only a UTF-8 mark: deposits go on in UTF-8") << QByteArray("\xEF\xBB\xBF") << u"clear; type 500; return"_s
             << QByteArray("\xEF\xBB\xBF\"2026年12月06日\",\"19:04:05\",500\r\n") << just500 << today << QString();
 }
@@ -433,36 +419,34 @@ void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText_data()
 {
     QTest::addColumn<QString>("ledger"); // what stands in the ledger's place
     QTest::addColumn<QString>("told");   // the start of what the user is told at the deposit
-    QTest::newRow("a pipe: never read, never written") << u"pipe"_s << u"台帳ファイルを読めないため、この入金は記録していません。"_s;
-    QTest::newRow("a folder since the start: nothing appended") << u"folder"_s << u"台帳ファイルに書き込めなかったため、この入金は記録していません。"_s;
+    QTest::addColumn<QString>("why");    // the reason given, at the start or at the deposit
+    QTest::newRow("a pipe: never read, never written") << u"pipe"_s << u"台帳ファイルを読めないため、この入金は記録していません。"_s << u"通常のファイルではありません（名前付きパイプ、デバイス、ソケットなど）"_s;
+    QTest::newRow("a folder since the start: nothing appended") << u"folder"_s << u"台帳ファイルに書き込めなかったため、この入金は記録していません。"_s << u"同じ名前のフォルダーがあります"_s;
 }
 
 void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText()
 {
     QFETCH(QString, ledger);
     QFETCH(QString, told);
+    QFETCH(QString, why);
     LedgerFixture f;
     if (ledger == u"pipe") {
         QCOMPARE(::mkfifo(QFile::encodeName(f.path()).constData(), 0600), 0);
-        MessageBox::answerNext(MessageBox::Answer::Ok); // told at start, with where and why
+        MessageBox::answerNext(MessageBox::Answer::Ok); // told at the start too
     } else {
         f.write(line("2026年12月01日", "12:00:00", "100"));
     }
     auto w = start(f);
-    if (ledger == u"pipe")
-        QVERIFY(MessageBox::takeShown().value(0).text.endsWith(
-                u"ファイル: %1\n理由: 通常のファイルではありません（名前付きパイプ、デバイス、ソケットなど）"_s.arg(f.path())));
-    if (ledger == u"folder") { // taken away after the start, a folder in its place
+    QString shown = MessageBox::takeShown().value(0).text;
+    if (ledger == u"folder") // taken away after the start, a folder in its place
         QVERIFY(QFile::remove(f.path()) && QDir(f.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
-    }
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     auto *box = control<QLineEdit>(*w, u"txtKozeni_Inp"_s);
     box->setText(u"300"_s);
     // Answered as a user would: the real message box, found and its OK clicked.
-    QString shown;
     const ModalWatcher answer([&](QWidget *modal) {
         auto *messageBox = qobject_cast<QMessageBox *>(modal);
-        shown = messageBox && messageBox->icon() == QMessageBox::Warning ? messageBox->text() : QString();
+        shown += messageBox && messageBox->icon() == QMessageBox::Warning ? u"\n"_s + messageBox->text() : QString();
         if (messageBox)
             messageBox->button(QMessageBox::Ok)->click();
         modal->close();
@@ -470,13 +454,11 @@ void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText()
     MessageBox::answerUnexpected(std::nullopt);
     QTest::mouseClick(control(*w, u"cmdKozeniHozon"_s), Qt::LeftButton);
     QVERIFY(answer.handled());
-    QVERIFY2(shown.startsWith(told), qPrintable(shown));
+    QVERIFY2(shown.contains(u'\n' + told) && shown.contains(u"ファイル: %1\n理由: %2"_s.arg(f.path(), why)), qPrintable(shown));
     QCOMPARE(box->text(), u"300"_s);
     QCOMPARE(w->focusWidget(), box); // back in the box, to try again
     QCOMPARE(rows(*w).size(), 0); // no row for a deposit the file does not hold
     QVERIFY(!QFileInfo(f.path()).isFile());
-    if (ledger == u"folder")
-        QVERIFY(shown.contains(u"ファイル: %1\n理由: 同じ名前のフォルダーがあります"_s.arg(f.path())));
 }
 
 void tst_MainWindow::installedFamily_data()
@@ -486,9 +468,7 @@ void tst_MainWindow::installedFamily_data()
     QTest::addColumn<QString>("installed");
     QTest::newRow("installed, in any letter case") << u"ipagothic"_s << QStringList() << u"IPAGothic"_s;
     QTest::newRow("first installed substitute") << u"porunka-none-1"_s << QStringList { u"porunka-none-2"_s, u"IPAPGothic"_s } << u"IPAPGothic"_s;
-    QTest::newRow("none: the designed name for fontconfig") << u"porunka-none-3"_s << QStringList { u"porunka-none-4"_s } << u"porunka-none-3"_s;
     QTest::newRow("the program's proportional face") << Fonts::proportionalFamily() << QStringList() << u"IPAPGothic"_s;
-    QTest::newRow("the program's fixed-pitch face") << Fonts::fixedFamily() << QStringList() << u"IPAGothic"_s;
 }
 
 void tst_MainWindow::installedFamily()
@@ -497,31 +477,6 @@ void tst_MainWindow::installedFamily()
     QFETCH(QStringList, substitutes);
     QFont::insertSubstitutions(designed, substitutes);
     QTEST(Fonts::installedFamily(designed), "installed");
-}
-
-// In order: widths are remembered by the shape of their text, and each row asks for one that
-// shares its shape with an earlier row but not its width or face.
-void tst_MainWindow::fittedScale_data()
-{
-    QTest::addColumn<bool>("fixed");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("width");
-    QTest::newRow("fits as designed") << false << u"¥16,418,212"_s << 200;
-    QTest::newRow("same shape, narrower") << false << u"¥27,529,323"_s << 60;
-    QTest::newRow("same shape and width, other face") << true << u"¥38,630,434"_s << 60;
-    QTest::newRow("a row number wider than its column") << false << u"32766"_s << 38;
-    QTest::newRow("not a digit in it") << false << u"前回の清算から"_s << 40;
-}
-
-void tst_MainWindow::fittedScale()
-{
-    QFETCH(bool, fixed);
-    QFETCH(QString, text);
-    QFETCH(int, width);
-    const QFont designed = fixed ? Fonts::fixed(15.75) : Fonts::proportional(9);
-    // As designed where it fits, else made two pixels narrower than its place.
-    const qreal natural = QFontMetricsF(designed).horizontalAdvance(text);
-    QCOMPARE(Fonts::fittedScale(designed, text, width), natural <= width ? 1.0 : (width - 2) / natural);
 }
 
 void tst_MainWindow::startsWithTheLedgerAsItIsThen()
