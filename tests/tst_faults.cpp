@@ -153,7 +153,6 @@ void tst_Faults::permissions_data()
     const QString denied = u"failed 1 %1"_s.arg(EACCES);
     QTest::newRow("read-only directory: a deposit appends") << 0755 << 0666 << u"append"_s << u"ok"_s;
     QTest::newRow("read-only directory: no deletion") << 0755 << 0666 << u"drop-first"_s << denied;
-    QTest::newRow("read-only directory: no backup") << 0755 << 0666 << u"backup"_s << denied;
     QTest::newRow("read-only directory, no ledger: the folder's reason") << 0755 << 0 << u"load"_s << denied;
     QTest::newRow("read-only file: no deletion either") << 0777 << 0644 << u"drop-first"_s << denied;
     QTest::newRow("unreadable file: not created anew") << 0777 << 0200 << u"load"_s << denied;
