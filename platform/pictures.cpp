@@ -3,9 +3,8 @@
 #include "pictures.h"
 
 #include <QGuiApplication>
-#include <QPainter>
+#include <QImageReader>
 #include <QResource>
-#include <QSvgRenderer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -39,14 +38,17 @@ QPixmap render(const QString &name, QSize size, qreal devicePixelRatio)
         if (!drawn.isNull())
             return drawn;
     }
-    QPixmap pixmap(pixels);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(u":/assets/%1.svg"_s.arg(name));
-    if (!renderer.isValid())
-        qWarning("cannot draw %s", qPrintable(name));
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    painter.end();
+    // Other densities draw the picture through Qt's SVG image plugin, loaded only then: linking
+    // the SVG library would cost every start its relocation.
+    QImageReader reader(u":/assets/%1.svg"_s.arg(name));
+    reader.setScaledSize(pixels);
+    QImage image = reader.read();
+    if (image.isNull()) {
+        qWarning("cannot draw %s: %s", qPrintable(name), qPrintable(reader.errorString()));
+        image = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+    }
+    QPixmap pixmap = QPixmap::fromImage(std::move(image));
     pixmap.setDevicePixelRatio(devicePixelRatio);
     return pixmap;
 }

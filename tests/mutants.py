@@ -343,4 +343,8 @@ MUTANTS = [
      "a damaged help file reported without where it is"),
     ("H15", "help/qoru/deposit.html", "キーを押すか、上の", "キーを押すか、右の",
      "a help page changed without compiling the help again"),
+    ("P07", "platform/pictures.cpp", "    reader.setScaledSize(pixels);\n", "",
+     "a picture at another density drawn at its drawing's own size"),
+    ("P08", "platform/pictures.cpp", "    pixmap.setDevicePixelRatio(devicePixelRatio);\n", "",
+     "a picture drawn for another density shown as if for density 1"),
 ]

@@ -8,6 +8,7 @@
 #include "ledgerfixture.h"
 #include "mainwindow.h"
 #include "messagebox.h"
+#include "pictures.h"
 #include "singlewindow.h"
 #include "translations.h"
 #include "welcomewindow.h"
@@ -216,6 +217,11 @@ void tst_MainWindow::drawnAsDesigned()
     QVERIFY(looksLikeReference(*w, u"main"_s + density));
     WelcomeWindow welcome;
     QVERIFY(looksLikeReference(welcome, u"welcome"_s + density));
+    // At a density with no pictures drawn at build time, from the drawing, as the build draws.
+    QImage odd = Pictures::render(u"porunka"_s, QSize(32, 32), 1.5).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(odd.devicePixelRatio(), 1.5);
+    odd.setDevicePixelRatio(1);
+    QCOMPARE(odd, Pictures::applicationIcon().pixmap(QSize(48, 48), 1.0).toImage().convertToFormat(QImage::Format_ARGB32));
 }
 
 void tst_MainWindow::readableAndWholeInADarkScheme()
