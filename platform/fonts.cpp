@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QList>
 #include <QPainter>
