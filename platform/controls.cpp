@@ -41,12 +41,13 @@ FlatLabel::FlatLabel(const QString &text, QWidget *parent, const LabelLook &look
 void FlatLabel::paintEvent(QPaintEvent *event)
 {
     const QRect area = contentsRect();
-    if (!m_shrinkToFit || Fonts::fittedScale(font(), text(), area.width()) == 1.0) {
+    const qreal scale = m_shrinkToFit ? Fonts::fittedScale(font(), text(), area.width()) : 1.0;
+    if (scale == 1.0) {
         QLabel::paintEvent(event);
     } else {
         QPainter painter(this);
         painter.setPen(palette().color(foregroundRole()));
-        Fonts::drawFitted(painter, area, int(alignment()), text());
+        Fonts::drawFitted(painter, area, int(alignment()), text(), scale);
     }
     if (!m_bordered)
         return;

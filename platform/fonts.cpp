@@ -150,7 +150,11 @@ qreal fittedScale(const QFont &font, const QString &text, int width)
 
 void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &text)
 {
-    const qreal scale = fittedScale(painter.font(), text, area.width());
+    drawFitted(painter, area, flags, text, fittedScale(painter.font(), text, area.width()));
+}
+
+void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &text, qreal scale)
+{
     if (scale == 1.0) {
         painter.drawText(area, flags, text);
         return;

@@ -34,5 +34,7 @@ QFont fixed(qreal points);
 qreal fittedScale(const QFont &font, const QString &text, int width);
 // Draws `text` in `area` in the painter's font, made smaller where it does not fit.
 void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &text);
+// The same with the scale fittedScale gave for it, for a caller that already asked.
+void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &text, qreal scale);
 
 } // namespace Fonts

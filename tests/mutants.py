@@ -197,7 +197,7 @@ MUTANTS = [
      "the welcome window's lines judged against the window, not the panel they lie on"),
     ("K07", "platform/controls.cpp", "QPen(readableOn(palette().color(QPalette::WindowText), m_fill), 1)",
      "QPen(palette().color(QPalette::WindowText), 1)", "the panel's outline vanishes into its fill"),
-    ("K08", "platform/controls.cpp", "if (!m_shrinkToFit || Fonts::fittedScale(", "if (true || Fonts::fittedScale(",
+    ("K08", "platform/controls.cpp", "const qreal scale = m_shrinkToFit ? Fonts::fittedScale(", "const qreal scale = false ? Fonts::fittedScale(",
      "a figure wider than its label cut"),
     ("K09", "mainwindow/depositview.cpp",
      "painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));\n        Fonts::drawFitted(*painter, area, int(alignment), text);",
