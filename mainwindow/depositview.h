@@ -26,6 +26,11 @@ signals:
     // The Delete key on a data row: the keyboard's way to what a double-click does.
     void deleteKeyPressed();
 
+protected slots:
+    // Qt asks the window system where the pointer is on every scroll, to update a hover look
+    // this list does not have: a round trip to the X server on every deposit.
+    void verticalScrollbarValueChanged(int) override {}
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 };

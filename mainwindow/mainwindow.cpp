@@ -754,9 +754,12 @@ void MainWindow::HideElapsedDays()
     lblKozeni_Keika->setVisible(false);
 }
 
+// Only a label whose visibility changes is shown or hidden: Qt asks the window system where the
+// pointer is for every label it shows, a round trip to the X server each.
 void MainWindow::ShowDepositedToday()
 {
-    HideElapsedDays();
+    lblCmnt2[0]->setVisible(false);
+    lblKozeni_Keika->setVisible(false);
     lblCmnt2[1]->setVisible(true);
     lblCmnt2[1]->setText(u"本日入金済みです。"_s);
 }
@@ -773,7 +776,6 @@ void MainWindow::ShowElapsedDays()
         ShowDepositedToday();
         break;
     case ElapsedDays::State::DaysElapsed:
-        HideElapsedDays();
         lblCmnt2[0]->setVisible(true);
         lblCmnt2[1]->setVisible(true);
         lblKozeni_Keika->setVisible(true);

@@ -55,6 +55,15 @@ private:
     QDateTime m_now;
 };
 
+// Counts the times a widget is hidden.
+class HideCount : public QObject
+{
+public:
+    explicit HideCount(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override { return (count += event->type() == QEvent::Hide, false); }
+    int count = 0;
+};
+
 // Runs `handle` on the next modal window once it is up, from inside the event loop that shows it.
 class ModalWatcher
 {
@@ -552,9 +561,14 @@ void tst_MainWindow::aUsersVisit()
     for (const QRect &window : { main, welcome })
         QVERIFY(!window.isNull() && (window.center() - screen.center()).manhattanLength() <= 4);
     QTRY_COMPARE(QApplication::focusWidget(), control(w, u"txtKozeni_Inp"_s));
-    QTest::keyClicks(QApplication::focusWidget(), u"300"_s);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(f.bytes(), line("2026年12月06日", "19:04:05", "300"));
+    // The second deposit that day leaves the elapsed-days line as it is, not hidden and shown again.
+    const HideCount hides(control(w, u"lblCmnt2(1)"_s));
+    for (const QString &amount : { u"300"_s, u"5"_s }) {
+        QTest::keyClicks(QApplication::focusWidget(), amount);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    QCOMPARE(f.bytes(), line("2026年12月06日", "19:04:05", "300") + line("2026年12月06日", "19:04:05", "5"));
+    QCOMPARE(hides.count, 0);
 
     // Tab visits every control in order, each with a name and a description for a screen reader.
     QStringList visited;
