@@ -134,11 +134,16 @@ constexpr WordForm wordForm(const char (&form)[N], std::size_t from)
     return word;
 }
 
-bool follows(const char *bytes, WordForm form)
+quint64 wordAt(const char *bytes)
 {
-    constexpr quint64 High = 0xF0F0F0F0F0F0F0F0, Threes = 0x3030303030303030,
-                      Sixes = 0x0606060606060606;
-    const quint64 word = qFromLittleEndian<quint64>(bytes);
+    return qFromLittleEndian<quint64>(bytes);
+}
+
+constexpr quint64 High = 0xF0F0F0F0F0F0F0F0, Threes = 0x3030303030303030,
+                  Sixes = 0x0606060606060606;
+
+bool follows(quint64 word, WordForm form)
+{
     const quint64 digits = word & form.digitMask;
     const quint64 threes = Threes & form.digitMask;
     // 0x30 to 0x39: a high nibble of 3 that adding 6 leaves as it is. A lane that is not a digit
@@ -147,9 +152,18 @@ bool follows(const char *bytes, WordForm form)
             && ((digits + (Sixes & form.digitMask)) & High) == threes;
 }
 
-int digits2(const char *p)
+// In each lane, the two-digit number that starts there: its digit times ten plus the next lane's.
+// Every lane of a word that follows its form holds 0 to 9 once the digits' 0x30 is taken off and
+// the fixed bytes masked out, so no lane carries into another.
+quint64 twoDigitNumbers(quint64 word, WordForm form)
 {
-    return (p[0] - '0') * 10 + (p[1] - '0');
+    const quint64 values = (word & form.digitMask) - (Threes & form.digitMask);
+    return values * 10 + (values >> 8);
+}
+
+int lane(quint64 word, int index)
+{
+    return int((word >> (8 * index)) & 0xFF);
 }
 
 } // namespace
@@ -164,12 +178,14 @@ std::optional<StandardDateTime> StandardDateTime::fromCp932(QByteArrayView date,
     static_assert(std::size(Cp932DateForm) - 1 == 14 && std::size(Cp932TimeForm) - 1 == 8);
     if (date.size() != 14 || time.size() != 8)
         return std::nullopt;
-    const char *d = date.data(), *t = time.data();
-    if (!follows(d, DateHead) || !follows(d + 6, DateTail) || !follows(t, Time))
+    const quint64 head = wordAt(date.data()), tail = wordAt(date.data() + 6), clock = wordAt(time.data());
+    if (!follows(head, DateHead) || !follows(tail, DateTail) || !follows(clock, Time))
         return std::nullopt;
-    return StandardDateTime { quint16(digits2(d) * 100 + digits2(d + 2)), quint8(digits2(d + 6)),
-                              quint8(digits2(d + 10)), quint8(digits2(t)),
-                              quint8(digits2(t + 3)), quint8(digits2(t + 6)) };
+    // "YYYY年MM" gives the year's two halves and the month, "MM月DD日" the day, "HH:MM:SS" the time.
+    const quint64 y = twoDigitNumbers(head, DateHead), d = twoDigitNumbers(tail, DateTail),
+                  t = twoDigitNumbers(clock, Time);
+    return StandardDateTime { quint16(lane(y, 0) * 100 + lane(y, 2)), quint8(lane(y, 6)), quint8(lane(d, 4)),
+                              quint8(lane(t, 0)), quint8(lane(t, 3)), quint8(lane(t, 6)) };
 }
 
 QString StandardDateTime::dateText() const

@@ -129,7 +129,7 @@ private:
             return false;
         qsizetype i = Fixed;
         qint64 yen = 0;
-        for (; i < left && i - Fixed < MostDigits && isAsciiDigit(p[i]); ++i)
+        for (const qsizetype digitsEnd = std::min(left, Fixed + MostDigits); i < digitsEnd && isAsciiDigit(p[i]); ++i)
             yen = yen * 10 + (p[i] - '0');
         if (i == Fixed || i == left)
             return false;
