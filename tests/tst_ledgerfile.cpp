@@ -105,6 +105,7 @@ void tst_LedgerFile::load_data()
     QTest::newRow("a wave dash, a yen key and a user character") << QByteArray("\"\x81\x60\",\"\x5C\xF0\x40\",1\r\n") << u"1"_s << QStringList();
     QTest::newRow("too few fields at the end") << A + date + ",\"19:04:05\"\r\n" << u"120"_s << QStringList { at(LedgerReadError::TooFewFields, 2, 1) };
     QTest::newRow("beyond the money range") << line("2010年03月08日", "08:00:00", "922337203685477.5808") + A << u"120"_s << QStringList { at(LedgerReadError::AmountOutOfRange, 1, 0) };
+    QTest::newRow("sixteen whole digits, past the range") << line("2010年03月08日", "08:00:00", "9223372036854776") + A << u"120"_s << QStringList { at(LedgerReadError::AmountOutOfRange, 1, 0) };
     QTest::newRow("running total beyond the range") << line("2010年03月08日", "08:00:00", "900000000000000").repeated(2) + C << u"900000000000000 -30"_s << QStringList { at(LedgerReadError::TotalOutOfRange, 2, 1) };
     QTest::newRow("unterminated quote") << A + "\"2010\x94\x4E,\"19:04:05\",5\r\n" + C << u"120 -30"_s << QStringList { at(LedgerReadError::Malformed, 2, 1) };
     QTest::newRow("text after a closing quote") << A + date + "x,\"19:04:05\",5\r\n" + C << u"120 -30"_s << QStringList { at(LedgerReadError::Malformed, 2, 1) };

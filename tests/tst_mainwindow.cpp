@@ -56,9 +56,7 @@ private:
 };
 
 // Counts the times a widget is hidden.
-class HideCount : public QObject
-{
-public:
+struct HideCount : QObject {
     explicit HideCount(QWidget *widget) { widget->installEventFilter(this); }
     bool eventFilter(QObject *, QEvent *event) override { return (count += event->type() == QEvent::Hide, false); }
     int count = 0;
