@@ -757,8 +757,8 @@ void MainWindow::HideElapsedDays()
     lblKozeni_Keika->setVisible(false);
 }
 
-// Only a label whose visibility changes is shown or hidden: Qt asks the window system where the
-// pointer is for every label it shows, a round trip to the X server each.
+// A label that stays shown is not hidden first: Qt asks the window system where the pointer is
+// for every label it shows, a round trip to the X server each.
 void MainWindow::ShowDepositedToday()
 {
     lblCmnt2[0]->setVisible(false);
