@@ -750,20 +750,23 @@ void MainWindow::ShowTotals(const TotalsTexts &texts)
     lblKozeni_Avg->setText(texts.average);
 }
 
-void MainWindow::HideElapsedDays()
+// Each part of the elapsed-days line is set once, never hidden to be shown again: Qt asks the
+// window system where the pointer is for every label it shows, a round trip to the X server each.
+void MainWindow::showElapsedLineParts(bool since, bool days, bool elapsed)
 {
-    lblCmnt2[0]->setVisible(false);
-    lblCmnt2[1]->setVisible(false);
-    lblKozeni_Keika->setVisible(false);
+    lblCmnt2[0]->setVisible(since);
+    lblKozeni_Keika->setVisible(days);
+    lblCmnt2[1]->setVisible(elapsed);
 }
 
-// A label that stays shown is not hidden first: Qt asks the window system where the pointer is
-// for every label it shows, a round trip to the X server each.
+void MainWindow::HideElapsedDays()
+{
+    showElapsedLineParts(false, false, false);
+}
+
 void MainWindow::ShowDepositedToday()
 {
-    lblCmnt2[0]->setVisible(false);
-    lblKozeni_Keika->setVisible(false);
-    lblCmnt2[1]->setVisible(true);
+    showElapsedLineParts(false, false, true);
     lblCmnt2[1]->setText(u"本日入金済みです。"_s);
 }
 
@@ -779,9 +782,7 @@ void MainWindow::ShowElapsedDays()
         ShowDepositedToday();
         break;
     case ElapsedDays::State::DaysElapsed:
-        lblCmnt2[0]->setVisible(true);
-        lblCmnt2[1]->setVisible(true);
-        lblKozeni_Keika->setVisible(true);
+        showElapsedLineParts(true, true, true);
         lblCmnt2[1]->setText(u"経過しました"_s);
         lblKozeni_Keika->setText(QString::number(elapsed.days) + u'日');
         break;

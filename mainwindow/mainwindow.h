@@ -119,6 +119,7 @@ private:
     int DataRowCount() const;
 
     void ShowTotals(const TotalsTexts &texts);
+    void showElapsedLineParts(bool since, bool days, bool elapsed);
     void HideElapsedDays();
     void ShowDepositedToday();
     void ShowElapsedDays();

@@ -151,8 +151,9 @@ MUTANTS = [
      "m_encoding = count > 0 ? load.encoding : LedgerEncoding::Cp932;", "a ledger holding only a UTF-8 mark gets CP932 lines"),
     ("W14", "mainwindow/mainwindow.cpp", "    txtKozeni_Inp->setFocus(); // the amount stays in the box, ready to try again", "",
      "focus not returned to the box after a refused deposit"),
-    ("W15", "mainwindow/mainwindow.cpp", "    lblCmnt2[0]->setVisible(false);\n    lblKozeni_Keika->setVisible(false);\n    lblCmnt2[1]->setVisible(true);",
-     "    HideElapsedDays();\n    lblCmnt2[1]->setVisible(true);", "every deposit hides the elapsed-days line and shows it again"),
+    ("W15", "mainwindow/mainwindow.cpp", "    lblCmnt2[0]->setVisible(since);\n",
+     "    for (QLabel *part : { lblCmnt2[0], lblKozeni_Keika, lblCmnt2[1] })\n        part->setVisible(false);\n    lblCmnt2[0]->setVisible(since);\n",
+     "every deposit hides the elapsed-days line and shows it again"),
     ("K01", "mainwindow/mainwindow.cpp", "        button->animateClick();\n        return;\n", "",
      "Return on a focused button does nothing"),
     # mainwindow/depositmodel.cpp, depositview.cpp
