@@ -20,15 +20,17 @@ FileResult failure(FileFailure kind, int error = 0)
     return { kind, error };
 }
 
-// The kernel's rule for following a link in a sticky world-writable folder: only a link of the
-// follower's own or of the folder's owner.
+WriteStepHook stepHook = nullptr;
+
+bool folderAnyoneMayWrite(const QString &path, struct stat &folder)
+{
+    return ::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &folder) == 0
+            ? (folder.st_mode & S_IWOTH) != 0 : true;
+}
+
 bool linkMayBeFollowed(const QString &path, const struct stat &link)
 {
-    struct stat folder {};
-    if (::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &folder) != 0)
-        return false;
-    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+    return ownerTrusted(path, link.st_uid, ::geteuid());
 }
 
 bool sameTime(const timespec &a, const timespec &b)
@@ -36,24 +38,147 @@ bool sameTime(const timespec &a, const timespec &b)
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-void syncDirectoryOf(const QString &path)
+// A system call retried while a signal interrupts it.
+template<typename Call>
+auto retried(Call call)
 {
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd); // the file itself is already safe; a directory that cannot be synced is no error
-        ::close(fd);
-    }
+    decltype(call()) result;
+    do
+        result = call();
+    while (result < 0 && errno == EINTR);
+    return result;
 }
 
-mode_t newFileMode()
+FileResult writeAt(int fd, QByteArrayView bytes, off_t at)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    while (!bytes.isEmpty()) {
+        const ssize_t written = retried([&] { return ::pwrite(fd, bytes.data(), std::size_t(bytes.size()), at); });
+        if (written <= 0) // nothing written and no reason given: cut short all the same
+            return failure(FileFailure::Write, written < 0 ? errno : 0);
+        bytes = bytes.sliced(written);
+        at += written;
+    }
+    return {};
 }
 
 } // namespace
+
+void setWriteStepHook(WriteStepHook hook)
+{
+    stepHook = hook;
+}
+
+bool stepFails(WriteStep step)
+{
+    if (!stepHook || !stepHook(step))
+        return false;
+    errno = EIO;
+    return true;
+}
+
+bool ownerTrusted(const QString &path, uid_t owner, uid_t alsoTrusted)
+{
+    struct stat folder {};
+    if (!folderAnyoneMayWrite(path, folder))
+        return true;
+    return owner == ::geteuid() || owner == alsoTrusted || owner == folder.st_uid;
+}
+
+void syncFolderOf(const QString &path)
+{
+    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    const FileHandle folder(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.isOpen() && !stepFails(WriteStep::SyncFolder))
+        ::fsync(folder.fd());
+}
+
+void giveAttributesOf(int fd, const struct stat &like)
+{
+    // Root writing for another user leaves it theirs; anyone else keeps what they may.
+    if (::fchown(fd, like.st_uid, like.st_gid) != 0)
+        (void)::fchown(fd, uid_t(-1), like.st_gid);
+    (void)::fchmod(fd, like.st_mode & 07777);
+}
+
+FileResult overwriteInPlace(int fd, QByteArrayView bytes)
+{
+    if (stepFails(WriteStep::TruncateLedger) || retried([&] { return ::ftruncate(fd, off_t(bytes.size())); }) != 0)
+        return failure(FileFailure::Write, errno);
+    if (stepFails(WriteStep::WriteLedger))
+        return failure(FileFailure::Write, errno);
+    if (const FileResult written = writeAt(fd, bytes, 0); !written.ok())
+        return written;
+    if (stepFails(WriteStep::SyncLedger) || ::fdatasync(fd) != 0)
+        return failure(FileFailure::Flush, errno);
+    return {};
+}
+
+FileResult lockFile(int fd, short type)
+{
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    for (int waited = 0;; waited += 5) {
+        if (::fcntl(fd, F_OFD_SETLK, &lock) == 0)
+            return {};
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR)
+            return {}; // no locks here (ENOLCK, EINVAL): nothing to wait for
+        if (waited >= 2000)
+            return failure(FileFailure::Open, EAGAIN);
+        ::usleep(5000);
+    }
+}
+
+FileResult linkNewFile(const QString &path, QByteArrayView bytes, const struct stat &like)
+{
+    const QFileInfo info(path);
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray dir = QFile::encodeName(info.absolutePath());
+    if (stepFails(WriteStep::OpenJournal))
+        return failure(FileFailure::Open, errno);
+    FileHandle file(::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    // Where the file system has no unnamed files, a name nobody would choose, removed on failure.
+    QByteArray temporary;
+    auto removeTemporary = qScopeGuard([&] {
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
+    });
+    if (!file.isOpen()) {
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return failure(FileFailure::Open, errno);
+        temporary = dir + "/." + QFile::encodeName(info.fileName()) + ".porunka-XXXXXX";
+        file = FileHandle(::mkostemp(temporary.data(), O_CLOEXEC));
+        if (!file.isOpen()) {
+            temporary.clear();
+            return failure(FileFailure::Open, errno);
+        }
+    }
+    if (stepFails(WriteStep::WriteJournal))
+        return failure(FileFailure::Write, errno);
+    if (const FileResult written = writeAt(file.fd(), bytes, 0); !written.ok())
+        return written;
+    giveAttributesOf(file.fd(), like);
+    if (stepFails(WriteStep::SyncJournal) || ::fdatasync(file.fd()) != 0)
+        return failure(FileFailure::Flush, errno);
+    if (stepFails(WriteStep::LinkJournal))
+        return failure(FileFailure::Commit, errno);
+    if (temporary.isEmpty()) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.fd());
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) != 0)
+            return failure(FileFailure::Commit, errno);
+    } else if (::link(temporary.constData(), name.constData()) != 0) {
+        // A file system without hard links: the caller holds the ledger's lock, so nobody else
+        // of ours can make the name between this look and the rename.
+        struct stat taken {};
+        if (errno != EPERM || ::lstat(name.constData(), &taken) == 0)
+            return failure(FileFailure::Commit, errno == EPERM ? EEXIST : errno);
+        if (::rename(temporary.constData(), name.constData()) != 0)
+            return failure(FileFailure::Commit, errno);
+        temporary.clear();
+    }
+    syncFolderOf(path);
+    return {};
+}
 
 void ContentDigest::add(QByteArrayView bytes)
 {
@@ -152,9 +277,7 @@ FileResult readAllBytes(int fd, QByteArray &out, ContentDigest *digest)
                 return failure(FileFailure::TooLarge); // it grew while being read
             out.resize(std::min<qsizetype>(out.size() * 2, MaxLedgerBytes + 1));
         }
-        const ssize_t got = ::read(fd, out.data() + filled, std::size_t(out.size() - filled));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = retried([&] { return ::read(fd, out.data() + filled, std::size_t(out.size() - filled)); });
         if (got < 0)
             return failure(FileFailure::Read, errno);
         if (got == 0)
@@ -170,9 +293,7 @@ FileResult readAllBytes(int fd, QByteArray &out, ContentDigest *digest)
 FileResult writeAllBytes(int fd, QByteArrayView bytes)
 {
     while (!bytes.isEmpty()) {
-        const ssize_t written = ::write(fd, bytes.data(), std::size_t(bytes.size()));
-        if (written < 0 && errno == EINTR)
-            continue;
+        const ssize_t written = retried([&] { return ::write(fd, bytes.data(), std::size_t(bytes.size())); });
         if (written <= 0) // nothing written and no reason given: cut short all the same
             return failure(FileFailure::Write, written < 0 ? errno : 0);
         bytes = bytes.sliced(written);
@@ -186,9 +307,7 @@ FileResult stampOf(int fd, FileStamp &stamp)
     // Streamed through a small buffer: only the digest is kept.
     char piece[16 * 1024];
     for (;;) {
-        const ssize_t got = ::read(fd, piece, sizeof piece);
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = retried([&] { return ::read(fd, piece, sizeof piece); });
         if (got < 0)
             return failure(FileFailure::Read, errno);
         if (got == 0)
@@ -205,75 +324,5 @@ FileResult stampOf(int fd, FileStamp &stamp)
     stamp.modified = st.st_mtim;
     stamp.changed = st.st_ctim;
     stamp.valid = true;
-    return {};
-}
-
-QString replacementTarget(const QString &path, FileResult &result)
-{
-    const QByteArray name = QFile::encodeName(path);
-    struct stat link {};
-    if (::lstat(name.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
-        return path;
-    if (!linkMayBeFollowed(path, link)) {
-        result = failure(FileFailure::UnsafeLink);
-        return path;
-    }
-    char *resolved = ::realpath(name.constData(), nullptr);
-    if (!resolved) {
-        result = failure(FileFailure::Open, errno);
-        return path;
-    }
-    const QString target = QFile::decodeName(resolved);
-    std::free(resolved);
-    return target;
-}
-
-FileResult replaceFile(const QString &path, QByteArrayView bytes, const struct stat *like,
-                       const FileStamp *mustStillBe)
-{
-    const QByteArray name = QFile::encodeName(path);
-    struct stat current {};
-    if (::lstat(name.constData(), &current) == 0) {
-        if (S_ISREG(current.st_mode)) {
-            // A rename would give this name a new file and leave the other names with the old.
-            if (current.st_nlink > 1)
-                return failure(FileFailure::HardLinked);
-            // A file its user made read-only stays as it is.
-            if (::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
-                return failure(FileFailure::Open, errno);
-        } else if (!S_ISLNK(current.st_mode)) {
-            return failure(FileFailure::NotRegular, S_ISDIR(current.st_mode) ? EISDIR : 0);
-        }
-    }
-    // mkostemp creates with O_EXCL: never through a link planted under the new name.
-    QByteArray temporary = name + ".XXXXXX";
-    const FileHandle file(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!file.isOpen())
-        return failure(FileFailure::Open, errno);
-    auto removeTemporary = qScopeGuard([&] { ::unlink(temporary.constData()); });
-    if (const FileResult written = writeAllBytes(file.fd(), bytes); !written.ok())
-        return written;
-    if (like) {
-        // Root rewriting another user's ledger leaves it theirs; anyone else keeps what they may.
-        if (::fchown(file.fd(), like->st_uid, like->st_gid) != 0)
-            (void)::fchown(file.fd(), uid_t(-1), like->st_gid);
-        (void)::fchmod(file.fd(), like->st_mode & 07777);
-    } else {
-        (void)::fchmod(file.fd(), newFileMode());
-    }
-    if (::fdatasync(file.fd()) != 0)
-        return failure(FileFailure::Flush, errno);
-    if (mustStillBe) {
-        const FileHandle now(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        FileStamp stamp;
-        struct stat st {};
-        if (!now.isOpen() || ::fstat(now.fd(), &st) != 0 || !S_ISREG(st.st_mode)
-            || !stampOf(now.fd(), stamp).ok() || !stamp.sameContent(*mustStillBe))
-            return failure(FileFailure::Changed);
-    }
-    if (::rename(temporary.constData(), name.constData()) != 0)
-        return failure(FileFailure::Commit, errno);
-    removeTemporary.dismiss();
-    syncDirectoryOf(path);
     return {};
 }

@@ -24,12 +24,34 @@ enum class FileFailure {
     Flush,
     Commit,
     Encode,      // a text the file's character set cannot hold
-    HardLinked,  // replacing it would split it from its other names
     NotRegular,  // a pipe, device, socket or folder in its place (EISDIR for a folder)
     TooLarge,    // larger than any ledger can be
     UnsafeLink,  // a link the kernel would not follow for this user in such a folder
     Changed,     // not the file, or not the content, last seen
+    Interrupted, // a rewrite stopped half way and its journal could not be put back yet
 };
+
+// The steps of writing the ledger, in the order a rewrite takes them. A test may make any one
+// fail, or end the process there, through the hook below; the program never sets it.
+enum class WriteStep {
+    OpenLedger,
+    LockLedger,
+    ReadLedger,
+    OpenJournal,
+    WriteJournal,
+    SyncJournal,
+    LinkJournal,
+    SyncFolder,
+    TruncateLedger,
+    WriteLedger,
+    SyncLedger,
+    Commit,
+};
+// Returns true to make the step fail with EIO.
+using WriteStepHook = bool (*)(WriteStep);
+void setWriteStepHook(WriteStepHook hook);
+// Whether the hook makes this step fail; errno is EIO then.
+bool stepFails(WriteStep step);
 
 // Larger than any ledger: its most entries take about 1 MB.
 inline constexpr qint64 MaxLedgerBytes = 64 * 1024 * 1024;
@@ -104,9 +126,9 @@ struct OpenedFile
     bool created = false;
 };
 
-// Opens a regular file without blocking. A symbolic link is followed only where the kernel's
-// rule for sticky world-writable folders (fs.protected_symlinks) would follow it for this user,
-// whatever that setting is on this machine. With `create`, a missing file is created empty, never
+// Opens a regular file without blocking. In a folder anyone may write to, sticky or not, a
+// symbolic link is followed only when it is this user's own or the folder owner's (the kernel's
+// fs.protected_symlinks rule, whatever that setting is on this machine). With `create`, a missing file is created empty, never
 // through a link.
 OpenedFile openRegularFile(const QString &path, int flags, bool create = false);
 
@@ -119,15 +141,29 @@ FileResult writeAllBytes(int fd, QByteArrayView bytes);
 // The stamp of an open file, its whole content read and digested, never held.
 FileResult stampOf(int fd, FileStamp &stamp);
 
-// Replaces the file at `path` atomically: the bytes go to a new file beside it, which is made
-// durable, given the owner, group and mode of `like` (when the program may set them), then
-// renamed over it. Whatever stands at `path`, a link included, is replaced, never followed. Before
-// the rename, `mustStillBe` (when given) is checked against what `path` holds then.
-// Written here rather than with QSaveFile, which follows a link in the file's place and gives a
-// new file to whoever runs the program.
-FileResult replaceFile(const QString &path, QByteArrayView bytes, const struct stat *like,
-                       const FileStamp *mustStillBe = nullptr);
+// Writes all of `bytes` at the start of the open file and cuts it to their length, durably, so
+// that the file keeps its inode: its other names, owner, mode, ACL, extended attributes and the
+// descriptors others hold. Shortened first, so that a line another program appends meanwhile
+// lands after the new bytes instead of being cut off.
+FileResult overwriteInPlace(int fd, QByteArrayView bytes);
 
-// Where a rewrite of the ledger at `path` goes: the ledger itself, or the file its link names
-// when the link may be followed.
-QString replacementTarget(const QString &path, FileResult &result);
+// Waits up to two seconds for an advisory lock on the whole file (F_WRLCK or F_RDLCK), held by
+// this descriptor until it is closed; other windows of the program take it around every write and
+// read. A file system without locks is no failure.
+FileResult lockFile(int fd, short type);
+
+// Whether a file in `path`'s folder owned by `owner` may be trusted as this user's own: always,
+// unless the folder is one anyone may write to; there, only the user's own, the folder owner's,
+// or the ledger owner's (`alsoTrusted`).
+bool ownerTrusted(const QString &path, uid_t owner, uid_t alsoTrusted);
+
+// Makes the folder's entries durable; a folder that cannot be synced is no failure.
+void syncFolderOf(const QString &path);
+
+// The owner, group and mode of `like` given to an open file, where the program may set them.
+void giveAttributesOf(int fd, const struct stat &like);
+
+// A file holding exactly `bytes` linked in at `path`, which must not exist, and only once it is
+// whole and durable: an unnamed temporary file where the file system has them, so that nothing
+// half written ever carries a name.
+FileResult linkNewFile(const QString &path, QByteArrayView bytes, const struct stat &like);

@@ -66,6 +66,13 @@ void LedgerEntries::append(QStringView dateText, QStringView timeText, Money amo
     m_rows.append({ amount, {} });
 }
 
+void LedgerEntries::appendFrom(const LedgerEntries &other, qsizetype row)
+{
+    if (const OtherTexts *texts = other.otherTexts(row))
+        m_other.append({ m_rows.size(), texts->dateText, texts->timeText });
+    m_rows.append(other.m_rows.at(row));
+}
+
 void LedgerEntries::removeAt(qsizetype row)
 {
     m_rows.removeAt(row);

@@ -47,6 +47,8 @@ public:
     void append(QStringView dateText, QStringView timeText, Money amount);
     void append(StandardDateTime dateTime, Money amount) { m_rows.append({ amount, dateTime }); }
     void append(const LedgerEntry &entry) { append(entry.dateText, entry.timeText, entry.amount); }
+    // Row `row` of `other`, its texts not made anew.
+    void appendFrom(const LedgerEntries &other, qsizetype row);
     void removeAt(qsizetype row);
     void setAmount(qsizetype row, Money amount) { m_rows[row].amount = amount; }
 

@@ -4,14 +4,13 @@
 
 #include "datetext.h"
 #include "ledgerfields.h"
+#include "ledgerjournal.h"
 #include "ledgerreader.h"
 #include "ledgerundo.h"
 #include "ledgerwriter.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -25,38 +24,14 @@ namespace {
 
 constexpr qsizetype ReadChunk = 64 * 1024;
 
-LedgerStatus failed(const FileResult &result, const QString &path)
-{
-    return { result.failure, QFileInfo(path).absoluteFilePath(), result.error };
-}
-
-// A rewrite writes to "<name>.XXXXXX" beside the file and renames it over; a process killed in
-// between leaves that file behind.
-void removeStaleTemporaryFiles(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString name = QRegularExpression::escape(info.fileName());
-    static const QString pattern = u"^%1(\\.bak)?\\.[A-Za-z0-9]{6}$"_s;
-    const QRegularExpression temporary(pattern.arg(name));
-    QDir dir = info.absoluteDir();
-    const QStringList candidates =
-            dir.entryList({ info.fileName() + u".*"_s }, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &candidate : candidates) {
-        if (temporary.match(candidate).hasMatch())
-            dir.remove(candidate);
-    }
-}
-
 // The whole of a regular file, its stamp taken as it is read when `stamp` is given.
-FileResult readWhole(const QString &path, QByteArray &bytes, FileStamp *stamp, struct stat *st = nullptr)
+FileResult readWhole(const QString &path, QByteArray &bytes, FileStamp *stamp)
 {
     const OpenedFile file = openRegularFile(path, O_RDONLY);
     if (!file.result.ok())
         return file.result;
     if (stamp)
         *stamp = { file.st.st_dev, file.st.st_ino, file.st.st_mtim, file.st.st_ctim, {}, true };
-    if (st)
-        *st = file.st;
     return readAllBytes(file.handle.fd(), bytes, stamp ? &stamp->content : nullptr);
 }
 
@@ -64,13 +39,18 @@ FileResult readWhole(const QString &path, QByteArray &bytes, FileStamp *stamp, s
 
 LedgerLoad LoadLedger(const QString &path)
 {
-    removeStaleTemporaryFiles(path);
     LedgerLoad load;
+    load.status = rollBackUnfinishedRewrite(path);
+    if (!load.status.ok())
+        return load;
     OpenedFile file = openRegularFile(path, O_RDONLY, true);
     if (file.result.ok() && file.st.st_size > MaxLedgerBytes)
         file.result = { FileFailure::TooLarge, 0 };
+    // Waits for a rewrite in another window to finish, so as never to read it half done.
+    if (file.result.ok())
+        file.result = lockFile(file.handle.fd(), F_RDLCK);
     if (!file.result.ok()) {
-        load.status = failed(file.result, path);
+        load.status = ledgerStatus(file.result, path);
         return load;
     }
     load.created = file.created;
@@ -96,7 +76,7 @@ LedgerLoad LoadLedger(const QString &path)
         read = { FileFailure::Read, errno };
     if (!read.ok()) {
         load = {};
-        load.status = failed(read, path);
+        load.status = ledgerStatus(read, path);
         return load;
     }
     load.stamp = { st.st_dev, st.st_ino, st.st_mtim, st.st_ctim, std::move(content), true };
@@ -117,27 +97,32 @@ LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTim
     QByteArray bytes = ledgerLine(dateText(now.date()), timeText(now.time()), amount, encoding);
     const OpenedFile file = openRegularFile(path, O_RDWR | O_APPEND, true);
     if (!file.result.ok())
-        return failed(file.result, path);
-    if (file.st.st_size > MaxLedgerBytes) // not a ledger: never written to
-        return failed({ FileFailure::TooLarge, 0 }, path);
+        return ledgerStatus(file.result, path);
     const int fd = file.handle.fd();
-    const off_t size = file.st.st_size;
+    struct stat st {}; // as it is once another window's rewrite is done
+    if (const FileResult locked = lockFile(fd, F_WRLCK); !locked.ok())
+        return ledgerStatus(locked, path);
+    if (::fstat(fd, &st) != 0)
+        return ledgerStatus({ FileFailure::Read, errno }, path);
+    if (st.st_size > MaxLedgerBytes) // not a ledger: never written to
+        return ledgerStatus({ FileFailure::TooLarge, 0 }, path);
+    const off_t size = st.st_size;
     if (size > 0) {
         char tail[3] = {};
         const off_t from = std::max<off_t>(0, size - 3);
         if (::pread(fd, tail, std::size_t(size - from), from) != size - from)
-            return failed({ FileFailure::Read, errno }, path);
+            return ledgerStatus({ FileFailure::Read, errno }, path);
         // A last line without its end gets one; a byte-order mark alone is no line.
         if (tail[size - from - 1] != '\n' && !(size == 3 && QByteArrayView(tail, 3) == Utf8Bom))
             bytes.prepend("\r\n");
     }
-    const bool asSeen = seen && seen->sameInode(file.st);
+    const bool asSeen = seen && seen->sameInode(st);
     if (const FileResult written = writeAllBytes(fd, bytes); !written.ok()) {
         (void)::ftruncate(fd, size); // never leave a partial line behind
-        return failed(written, path);
+        return ledgerStatus(written, path);
     }
     if (::fdatasync(fd) != 0)
-        return failed({ FileFailure::Flush, errno }, path);
+        return ledgerStatus({ FileFailure::Flush, errno }, path);
     if (seen) {
         struct stat after {};
         // Another writer between the two looks shows in the size.
@@ -152,58 +137,24 @@ LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTim
     return {};
 }
 
-// The ledger's replacement, written where the ledger really is.
-static LedgerStatus replaceLedger(const QString &path, QByteArrayView bytes,
-                                  const FileStamp *expected)
-{
-    FileResult result;
-    const QString target = replacementTarget(path, result);
-    if (!result.ok())
-        return failed(result, path);
-    struct stat like {};
-    const bool exists = ::stat(QFile::encodeName(target).constData(), &like) == 0;
-    if (expected && !exists)
-        return failed({ FileFailure::Changed, 0 }, path);
-    result = replaceFile(target, bytes, exists ? &like : nullptr, expected);
-    return result.ok() ? LedgerStatus {} : failed(result, path);
-}
-
 LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
                            const QList<UnreadLines> &keep, LedgerEncoding encoding,
                            const FileStamp *expected)
 {
     const auto bytes = ledgerFileBytes(entries, keep, encoding);
     if (!bytes)
-        return failed({ FileFailure::Encode, 0 }, path);
-    return replaceLedger(path, *bytes, expected);
+        return ledgerStatus({ FileFailure::Encode, 0 }, path);
+    return rewriteThroughJournal(path, *bytes, expected);
 }
 
 LedgerStatus EmptyLedger(const QString &path, const FileStamp *expected)
 {
-    return replaceLedger(path, {}, expected);
+    return rewriteThroughJournal(path, {}, expected);
 }
 
 QString ledgerBackupPath(const QString &path)
 {
     return path + u".bak"_s;
-}
-
-LedgerStatus BackUpLedger(const QString &path, const FileStamp *expected)
-{
-    QByteArray bytes;
-    FileStamp now;
-    struct stat ledger {};
-    if (const FileResult read = readWhole(path, bytes, &now, &ledger); !read.ok())
-        return failed(read, path);
-    if (expected && !now.sameContent(*expected))
-        return failed({ FileFailure::Changed, 0 }, path);
-    const QString backup = ledgerBackupPath(path);
-    struct stat old {};
-    if (bytes.isEmpty() && ::lstat(QFile::encodeName(backup).constData(), &old) == 0
-        && S_ISREG(old.st_mode) && old.st_size > 0)
-        return {};
-    const FileResult replaced = replaceFile(backup, bytes, &ledger);
-    return replaced.ok() ? LedgerStatus {} : failed(replaced, backup);
 }
 
 LedgerUndo PlanLedgerUndo(const QString &path)
@@ -212,25 +163,30 @@ LedgerUndo PlanLedgerUndo(const QString &path)
     QByteArray ledger, recovery;
     FileResult read = readWhole(path, ledger, &plan.stamp);
     if (!read.ok()) {
-        plan.status = failed(read, path);
+        plan.status = ledgerStatus(read, path);
         return plan;
     }
     const QString backup = ledgerBackupPath(path);
     read = readWhole(backup, recovery, nullptr);
     if (!read.ok() && !(read.failure == FileFailure::Open && read.error == ENOENT))
-        plan.status = failed(read, backup);
+        plan.status = ledgerStatus(read, backup);
     if (!read.ok())
         return plan;
     RecoveryMerge merge = mergeRecoveryPoint(recovery, ledger);
+    if (merge.tooLarge || merge.unwritable) {
+        plan.status = ledgerStatus({ merge.tooLarge ? FileFailure::TooLarge : FileFailure::Encode, 0 },
+                             merge.tooLarge ? backup : path);
+        return plan;
+    }
     plan.restored = std::move(merge.restored);
-    plan.merged = std::move(merge.merged);
     plan.restoredAt = merge.restoredAt;
+    plan.unreadable = merge.unreadable;
+    plan.beyondLimits = merge.beyondLimits;
+    plan.merged = std::move(merge.merged);
     return plan;
 }
 
 LedgerStatus UndoLedger(const QString &path, const LedgerUndo &plan)
 {
-    if (const LedgerStatus backup = BackUpLedger(path, &plan.stamp); !backup.ok())
-        return backup;
-    return replaceLedger(path, plan.merged, &plan.stamp);
+    return rewriteThroughJournal(path, plan.merged, &plan.stamp);
 }

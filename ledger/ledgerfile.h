@@ -11,11 +11,13 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // The ledger file: one line per deposit, in CP932 whatever the machine's locale,
 //   "2010年03月07日","19:04:05",120 CR LF
 // It is the program's only state. Every operation opens the file, does its work and closes it
-// again; a rewrite replaces the file atomically, so an interruption leaves the old file or the
-// new one, whole.
+// again; a rewrite goes through a rollback journal (ledgerjournal.h), so an interruption leaves
+// the old file or the new one, whole, and the file keeps its inode.
 
 inline constexpr char16_t LedgerFileName[] = u"ミトラダ.txt";
 
@@ -56,6 +58,7 @@ struct LedgerStatus
     Failure failure = Failure::None;
     QString path;
     int error = 0;
+    bool atRecoveryPoint = false; // the recovery point could not be made; the ledger is as it was
 
     bool ok() const { return failure == Failure::None; }
 };
@@ -75,9 +78,9 @@ struct LedgerLoad
 };
 
 // Reads the whole file; a missing file is created with zero bytes. Only a regular file is read,
-// never one larger than MaxLedgerBytes, and through a link only where the kernel would follow it. Temporary files that an
-// interrupted rewrite left beside it are removed first. A file that exists but cannot
-// be opened is reported and left alone. Entries are read three fields at a time in a stream, so an
+// never one larger than MaxLedgerBytes, and through a link only where the kernel would follow it.
+// A rewrite that was interrupted is rolled back first, from its journal. A file that exists but
+// cannot be opened is reported and left alone. Entries are read three fields at a time in a stream, so an
 // entry may run across a line end; blank lines between entries are passed over. Whatever cannot be
 // read is skipped to the end of its line and returned in `unread`; the entries after it are read
 // on. At most LedgerTotals::MaxEntries entries are taken, and the running total of those taken
@@ -87,8 +90,10 @@ LedgerLoad LoadLedger(const QString &path);
 // Whether the file at `path` is still the one `stamp` was taken of, holding the same bytes.
 bool StillAsLoaded(const QString &path, const FileStamp &stamp);
 
-// What LoadLedger reads from a file, read from memory in pieces of at least `pieceSize` bytes.
-LedgerLoad ReadLedgerBytes(QByteArrayView bytes, qsizetype pieceSize = 64 * 1024);
+// What LoadLedger reads from a file, read from memory in pieces of at least `pieceSize` bytes;
+// in `encoding` when given, instead of the one the bytes suggest.
+LedgerLoad ReadLedgerBytes(QByteArrayView bytes, qsizetype pieceSize = 64 * 1024,
+                           std::optional<LedgerEncoding> encoding = std::nullopt);
 
 // Appends one line with the date and time of `now` and the amount, in one write, and makes it
 // durable before returning. A file whose last line lacks its line end gets one first, so the new
@@ -98,43 +103,38 @@ LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTim
                                LedgerEncoding encoding = LedgerEncoding::Cp932,
                                FileStamp *seen = nullptr);
 
-// Replaces the file with the given entries, in order; a file with several hard links is refused
-// rather than split from its other names; each `keep` is written verbatim after its
-// `entriesBefore` entries (or at the end when there are fewer). Atomic and durable; on failure the
-// file is as it was. The file's owner, group and mode are kept. With `expected`, nothing is
-// written unless the file is still that one holding those bytes (Failure::Changed).
+// Replaces the file's content with the given entries, in order; each `keep` is written verbatim
+// after its `entriesBefore` entries (or at the end when there are fewer). Through the journal:
+// durable, in place, and on failure the file and its recovery point are as they were; the file as
+// it was becomes the recovery point, "<name>.bak". With `expected`, nothing is written unless the
+// file is still that one holding those bytes (Failure::Changed).
 LedgerStatus RewriteLedger(const QString &path, const LedgerEntries &entries,
                            const QList<UnreadLines> &keep = {},
                            LedgerEncoding encoding = LedgerEncoding::Cp932,
                            const FileStamp *expected = nullptr);
 
-// Leaves a zero-byte file, atomically, under the same guarantees as RewriteLedger.
+// Leaves a zero-byte file under the same guarantees as RewriteLedger; an empty ledger never
+// replaces a recovery point that holds something, so clearing twice keeps the deposits of the first.
 LedgerStatus EmptyLedger(const QString &path, const FileStamp *expected = nullptr);
 
-// The ledger as it is now, kept beside it as "<name>.bak" before a deletion or clearing changes
-// it: one generation, replaced atomically, with the ledger's owner, group and mode. Whatever
-// stands under the backup's name, a link included, is replaced, never written through. An empty
-// ledger never replaces a backup that holds something, so clearing twice keeps the deposits of
-// the first. With `expected`, no backup is made of a ledger that is not that one any more.
-LedgerStatus BackUpLedger(const QString &path, const FileStamp *expected = nullptr);
 QString ledgerBackupPath(const QString &path);
 
-// What the last deletion or clearing took out of the ledger, found from its backup, the recovery
-// point: the backup's lines the ledger no longer holds, and the ledger with them put back (the
-// rules are mergeRecoveryPoint's). No backup: nothing to take back.
+// What the last deletion or clearing took out of the ledger, found from its recovery point (the
+// rules are mergeRecoveryPoint's). No recovery point: nothing to take back.
 struct LedgerUndo
 {
-    QByteArray restored;       // empty: nothing to take back
+    LedgerEntries restored;    // empty: nothing to take back
+    qsizetype restoredAt = -1; // entries before the first of them in `merged`
+    qsizetype unreadable = 0;  // lines of the recovery point that cannot be brought back
+    bool beyondLimits = false; // more entries, or a larger total, than the program keeps
     QByteArray merged;
-    qsizetype restoredAt = -1; // where the first restored line stands in `merged`
     FileStamp stamp;           // the ledger they were found against
     LedgerStatus status;
 };
 LedgerUndo PlanLedgerUndo(const QString &path);
 
-// Carries out `plan`: the ledger as it is becomes the recovery point, then the merged lines
-// replace it, under RewriteLedger's guarantees; nothing is written when the ledger is no longer
-// the one the plan was made against (Failure::Changed).
+// Carries out `plan` under RewriteLedger's guarantees: the ledger as it is becomes the recovery
+// point; nothing is written when the ledger is no longer the one the plan was made against.
 LedgerStatus UndoLedger(const QString &path, const LedgerUndo &plan);
 
 // One line of the file, CR LF included; empty when a text has characters the encoding cannot

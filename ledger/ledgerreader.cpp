@@ -25,8 +25,11 @@ bool isAsciiDigit(char c)
 class LedgerReader
 {
 public:
-    LedgerReader(LedgerLoad &load, qint64 fileSize) : m_load(load)
+    LedgerReader(LedgerLoad &load, qint64 fileSize, std::optional<LedgerEncoding> encoding)
+        : m_load(load), m_forced(encoding.has_value())
     {
+        if (encoding)
+            m_decoder.setEncoding(*encoding);
         // Generous: pages reserved but never written cost nothing.
         const qsizetype rows = std::min<qsizetype>(fileSize / 16 + 1, LedgerTotals::MaxEntries);
         m_load.entries.reserve(rows);
@@ -40,8 +43,10 @@ public:
         m_n = data.size();
         m_pos = 0;
         m_eof = atEof;
-        if (m_base == 0 && data.startsWith(Utf8Bom)) {
-            m_decoder.setEncoding(LedgerEncoding::Utf8WithBom);
+        // In CP932 those three bytes are text, to be read as any other.
+        if (m_base == 0 && data.startsWith(Utf8Bom) && !(m_forced && m_decoder.encoding() == LedgerEncoding::Cp932)) {
+            if (!m_forced)
+                m_decoder.setEncoding(LedgerEncoding::Utf8WithBom);
             m_pos = Utf8Bom.size();
         }
         if (m_overLimit) {
@@ -256,6 +261,7 @@ private:
     qint64 m_base = 0; // file offset of m_p[0]
     int m_line = 1;
     bool m_overLimit = false;
+    const bool m_forced;
     Money m_total;
     FieldDecoder m_decoder;
     QString m_date, m_time; // the texts of the entry being read, their buffers reused
@@ -264,9 +270,10 @@ private:
 } // namespace
 
 bool readLedgerPieces(LedgerLoad &load, qint64 size, qsizetype pieceSize,
-                      const std::function<qint64(char *, qint64)> &read)
+                      const std::function<qint64(char *, qint64)> &read,
+                      std::optional<LedgerEncoding> encoding)
 {
-    LedgerReader reader(load, size);
+    LedgerReader reader(load, size, encoding);
     QByteArray buffer(std::max<qsizetype>(pieceSize, 1), Qt::Uninitialized);
     qsizetype filled = 0;
     qint64 done = 0; // bytes the reader is done with
@@ -291,7 +298,7 @@ bool readLedgerPieces(LedgerLoad &load, qint64 size, qsizetype pieceSize,
     return true;
 }
 
-LedgerLoad ReadLedgerBytes(QByteArrayView bytes, qsizetype pieceSize)
+LedgerLoad ReadLedgerBytes(QByteArrayView bytes, qsizetype pieceSize, std::optional<LedgerEncoding> encoding)
 {
     LedgerLoad load;
     qsizetype pos = 0;
@@ -301,7 +308,7 @@ LedgerLoad ReadLedgerBytes(QByteArrayView bytes, qsizetype pieceSize)
             std::memcpy(to, bytes.data() + pos, std::size_t(n));
         pos += n;
         return qint64(n);
-    });
+    }, encoding);
     return load;
 }
 

@@ -3,8 +3,10 @@
 #include "ledgerundo.h"
 
 #include "amount.h"
-#include "decimal.h"
 #include "ledgerfields.h"
+#include "ledgerfile.h"
+#include "ledgertotals.h"
+#include "ledgerwriter.h"
 
 #include <QHash>
 #include <QList>
@@ -13,138 +15,157 @@
 
 namespace {
 
-// The file's lines, each with its line end where it has one.
-QList<QByteArrayView> linesOf(QByteArrayView bytes)
+// An entry as a rewrite writes it: its texts and its amount as the list shows it.
+QByteArray keyOf(const LedgerEntries &entries, qsizetype row)
 {
-    QList<QByteArrayView> lines;
-    while (!bytes.isEmpty()) {
-        const qsizetype end = bytes.indexOf('\n');
-        const qsizetype length = end < 0 ? bytes.size() : end + 1;
-        lines.append(bytes.first(length));
-        bytes = bytes.sliced(length);
+    const qint64 amount = rewrittenAmount(entries.amount(row)).raw();
+    QByteArray key(reinterpret_cast<const char *>(&amount), sizeof amount);
+    if (const auto standard = entries.standardDateTime(row)) {
+        const quint16 fields[] = { standard->year, standard->month, standard->day,
+                                   standard->hour, standard->minute, standard->second };
+        return key.append(reinterpret_cast<const char *>(fields), sizeof fields);
     }
-    return lines;
+    return key + '\0' + entries.dateText(row).toUtf8() + '\0' + entries.timeText(row).toUtf8();
 }
 
-QByteArrayView withoutLineEnd(QByteArrayView line)
+bool beyondLimits(const QList<UnreadLines> &unread)
 {
-    if (line.endsWith('\n'))
-        line.chop(1);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return line;
+    return std::any_of(unread.begin(), unread.end(), [](const UnreadLines &u) {
+        return u.reason == LedgerReadError::TooManyEntries || u.reason == LedgerReadError::TotalOutOfRange;
+    });
 }
 
-// A line as a rewrite of the ledger writes it: the amount field as the rewrite writes the amount
-// (12.5 becomes 13), so that a line and its rewritten form count as one. Most lines are written
-// so already and are their own key; the others get theirs in `made`.
-QByteArrayView keyOf(QByteArrayView line, QList<QByteArray> &made)
+bool beyondLimits(const LedgerEntries &entries)
 {
-    line = withoutLineEnd(line);
-    const qsizetype comma = line.lastIndexOf(',');
-    const QByteArrayView field = comma < 0 ? QByteArrayView() : line.sliced(comma + 1);
-    const bool plainWhole = !field.isEmpty() && field != "-" && field != "-0"
-            && std::all_of(field.begin() + (field.front() == '-'), field.end(), [](char c) { return c >= '0' && c <= '9'; })
-            && (field.size() == 1 || field[field.front() == '-'] != '0');
-    if (plainWhole)
-        return line;
-    const auto amount = parsePlainDecimal(std::string_view(field.data(), std::size_t(field.size())));
-    if (!amount)
-        return line;
-    made.append(line.first(comma + 1).toByteArray() + plainDecimalText(rewrittenAmount(*amount)));
-    return made.last();
+    if (entries.size() > LedgerTotals::MaxEntries)
+        return true;
+    Money total;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const auto sum = total.checkedAdd(entries.amount(i));
+        if (!sum)
+            return true;
+        total = *sum;
+    }
+    return false;
 }
 
-QByteArrayView withoutMark(QByteArrayView bytes, bool &marked)
+qsizetype lineCount(QByteArrayView bytes)
 {
-    marked = marked || bytes.startsWith(Utf8Bom);
-    return bytes.startsWith(Utf8Bom) ? bytes.sliced(Utf8Bom.size()) : bytes;
+    return std::max<qsizetype>(1, bytes.count('\n') + (bytes.endsWith('\n') ? 0 : 1));
 }
 
 } // namespace
 
 RecoveryMerge mergeRecoveryPoint(QByteArrayView recovery, QByteArrayView ledger)
 {
-    bool marked = false;
-    const QList<QByteArrayView> before = linesOf(withoutMark(recovery, marked));
-    const QList<QByteArrayView> now = linesOf(withoutMark(ledger, marked));
+    RecoveryMerge result;
+    const LedgerLoad now = ReadLedgerBytes(ledger);
+    // A ledger without entries has not shown its character set; the recovery point shows its own.
+    const bool decided = !now.entries.isEmpty() || ledger.startsWith(Utf8Bom);
+    const LedgerLoad before = ReadLedgerBytes(recovery, 64 * 1024,
+                                              decided ? std::optional(now.encoding) : std::nullopt);
+    if (std::any_of(before.unread.begin(), before.unread.end(),
+                    [](const UnreadLines &u) { return u.reason == LedgerReadError::TooManyEntries; })) {
+        result.tooLarge = true;
+        return result;
+    }
+    const LedgerEncoding encoding = decided ? now.encoding : before.encoding;
 
-    // Where each line stands in the recovery point (its first place not yet passed, the later
+    // Lines neither can read are not lost when the ledger still holds them.
+    QHash<QByteArray, qsizetype> stillHeld;
+    for (const UnreadLines &u : now.unread)
+        ++stillHeld[u.bytes];
+    for (const UnreadLines &u : before.unread) {
+        if (qsizetype &held = stillHeld[u.bytes]; held > 0)
+            --held;
+        else
+            result.unreadable += lineCount(u.bytes);
+    }
+
+    // Where each entry stands in the recovery point (its first place not yet passed, the later
     // ones chained from it), and how many of it are missing now.
     struct Places
     {
         qsizetype first = -1;
         qsizetype missing = 0;
     };
-    QList<QByteArray> made; // keys that are not a line's own bytes
-    made.reserve(before.size() + now.size());
-    QList<QByteArrayView> keys;
-    keys.reserve(before.size());
-    for (QByteArrayView line : before)
-        keys.append(keyOf(line, made));
-    QHash<QByteArrayView, Places> places;
-    places.reserve(before.size());
-    QList<qsizetype> later(before.size(), -1);
-    for (qsizetype i = before.size() - 1; i >= 0; --i) {
+    const qsizetype m = before.entries.size(), n = now.entries.size();
+    QList<QByteArray> keys(m);
+    QHash<QByteArray, Places> places;
+    places.reserve(m);
+    QList<qsizetype> later(m, -1);
+    for (qsizetype i = m - 1; i >= 0; --i) {
+        keys[i] = keyOf(before.entries, i);
         Places &p = places[keys[i]];
         later[i] = std::exchange(p.first, i);
         ++p.missing;
     }
-    QList<QByteArrayView> nowKeys;
-    nowKeys.reserve(now.size());
-    for (QByteArrayView line : now) {
-        nowKeys.append(keyOf(line, made));
-        if (auto found = places.find(nowKeys.last()); found != places.end())
+    QList<Places *> nowPlaces(n, nullptr);
+    for (qsizetype j = 0; j < n; ++j) {
+        if (auto found = places.find(keyOf(now.entries, j)); found != places.end()) {
+            nowPlaces[j] = &*found;
             --found->missing;
+        }
     }
 
-    RecoveryMerge result;
-    if (marked)
-        result.merged += Utf8Bom;
-    const auto put = [&](QByteArrayView line) {
-        // A last line without its end gets one when another follows it.
-        if (!result.merged.isEmpty() && !result.merged.endsWith('\n') && result.merged != Utf8Bom)
-            result.merged += "\r\n";
-        result.merged += line;
-    };
-    qsizetype next = 0; // the first line of the recovery point not yet passed
+    LedgerEntries merged;
+    merged.reserve(m + n);
+    QList<qsizetype> mergedAt(n); // where each entry of the ledger stands in `merged`
+    qsizetype next = 0; // the first entry of the recovery point not yet passed
     const auto restoreUpTo = [&](qsizetype end) {
         for (; next < end; ++next) {
             qsizetype &count = places[keys[next]].missing;
             if (count <= 0)
                 continue; // the ledger holds it elsewhere: it comes from there
             --count;
+            // Texts the ledger's character set cannot hold cannot come back.
+            if (!before.entries.standardDateTime(next)
+                && ledgerLine(before.entries.dateText(next), before.entries.timeText(next), Money(), encoding).isEmpty()) {
+                ++result.unreadable;
+                continue;
+            }
             if (result.restoredAt < 0)
-                result.restoredAt = result.merged.size();
-            put(before[next]);
-            result.restored += before[next];
-            if (!result.restored.endsWith('\n'))
-                result.restored += "\r\n";
+                result.restoredAt = merged.size();
+            merged.appendFrom(before.entries, next);
+            result.restored.appendFrom(before.entries, next);
         }
     };
-    QList<QByteArrayView> added; // lines only the ledger holds, waiting for the next common one
-    for (qsizetype n = 0; n < now.size(); ++n) {
-        const QByteArrayView line = now[n];
-        // Its next place at or after the lines passed, if it has one.
+    QList<qsizetype> added; // entries only the ledger holds, waiting for the next common one
+    const auto putAdded = [&] {
+        for (qsizetype j : std::as_const(added)) {
+            mergedAt[j] = merged.size();
+            merged.appendFrom(now.entries, j);
+        }
+        added.clear();
+    };
+    for (qsizetype j = 0; j < n; ++j) {
+        // Its next place at or after the entries passed, if it has one.
         qsizetype place = -1;
-        if (const auto at = places.find(nowKeys[n]); at != places.end()) {
+        if (Places *at = nowPlaces[j]) {
             while (at->first >= 0 && at->first < next)
                 at->first = later[at->first];
             place = at->first;
         }
         if (place < 0) {
-            added.append(line);
+            added.append(j);
             continue;
         }
         restoreUpTo(place);
-        for (QByteArrayView a : std::as_const(added))
-            put(a);
-        added.clear();
-        put(before[place]); // as the file held it before, 12.5 and all
+        putAdded();
+        mergedAt[j] = merged.size();
+        merged.appendFrom(before.entries, place); // as the recovery point held it, 12.5 and all
         next = place + 1;
     }
-    restoreUpTo(before.size());
-    for (QByteArrayView a : std::as_const(added))
-        put(a);
+    restoreUpTo(m);
+    putAdded();
+
+    // Each line the ledger could not read stays just before the entry it preceded.
+    QList<UnreadLines> keep = now.unread;
+    for (UnreadLines &u : keep)
+        u.entriesBefore = u.entriesBefore < n ? mergedAt[u.entriesBefore] : merged.size();
+    const auto bytes = ledgerFileBytes(merged, keep, encoding);
+    result.unwritable = !bytes;
+    result.merged = bytes.value_or(QByteArray());
+    result.beyondLimits = beyondLimits(merged) && !beyondLimits(now.unread);
     return result;
 }

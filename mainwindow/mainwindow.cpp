@@ -58,8 +58,8 @@ QString reasonText(const LedgerStatus &status)
         return u"台帳ファイルとしては大きすぎます（%1 MB を超えています）"_s.arg(MaxLedgerBytes >> 20);
     case Failure::UnsafeLink:
         return u"だれでも書き込めるフォルダーにある、ほかのユーザーのシンボリック・リンクです"_s;
-    case Failure::HardLinked:
-        return u"ほかの名前（ハードリンク）があり、書き換えるとそれらと別々のファイルになってしまいます"_s;
+    case Failure::Interrupted:
+        return u"前回の書き換えが途中で止まっていて、その前の内容をこのファイルから台帳ファイルに戻せません"_s;
     case Failure::Encode:
         return u"台帳ファイルの文字コードで書けない文字があります"_s;
     case Failure::Changed:
@@ -84,6 +84,8 @@ QString reasonText(const LedgerStatus &status)
         { ENFILE, u"開いているファイルが多すぎます"_s },
         { ENAMETOOLONG, u"名前が長すぎます"_s },
         { EBUSY, u"ほかのプログラムが使用中です"_s },
+        { EAGAIN, u"ほかのウィンドウやプログラムが使用中です"_s },
+        { EEXIST, u"同じ名前のファイルがすでにあります"_s },
     };
     if (status.error == 0)
         return u"書き込みが途中で終わりました（ディスクがいっぱいの可能性があります）"_s;
@@ -462,8 +464,6 @@ void MainWindow::DeleteCurrentEntry()
                          MessageBox::Buttons::OkCancel)
         != MessageBox::Answer::Ok)
         return;
-    if (!backUpBefore(u"削除"_s))
-        return;
     RemoveCurrentRow();
     // Lines the load could not read stay where they were among the remaining entries.
     QList<UnreadLines> keep = m_unread;
@@ -488,8 +488,6 @@ void MainWindow::ClearLedger()
                          MessageBox::Icon::None, MessageBox::Buttons::OkCancel)
         != MessageBox::Answer::Ok)
         return;
-    if (!backUpBefore(u"クリア"_s))
-        return;
     const LedgerStatus emptied = EmptyLedger(m_ledgerPath, &m_seen);
     if (!emptied.ok()) {
         reportFailedChange(u"クリア"_s, emptied);
@@ -511,35 +509,23 @@ void MainWindow::UndoLastRemoval()
         return;
     }
     if (plan.restored.isEmpty()) {
-        MessageBox::show(this, UndoTitle, u"元に戻せる削除やクリアはありません。"_s,
+        MessageBox::show(this, UndoTitle, u"元に戻せる削除やクリアはありません。"_s + unreadableNote(plan),
                          MessageBox::Icon::Information, MessageBox::Buttons::Ok);
         return;
     }
     // Never past what the list can show: deposits made since would be kept in the file, unseen.
-    const auto beyondLimits = [](const QList<UnreadLines> &unread) {
-        return std::any_of(unread.begin(), unread.end(), [](const UnreadLines &u) {
-            return u.reason == LedgerReadError::TooManyEntries || u.reason == LedgerReadError::TotalOutOfRange;
-        });
-    };
-    if (beyondLimits(ReadLedgerBytes(plan.merged).unread) && !beyondLimits(m_unread)) {
+    if (plan.beyondLimits) {
         warn(UndoTitle, u"元に戻すと入金の記録が %1 回を超えるか、合計が扱える金額を超えるため、元に戻せません。"
                         "台帳ファイルは元のままです。"_s.arg(QLocale(QLocale::Japanese).toString(LedgerTotals::MaxEntries)));
         return;
     }
-    if (MessageBox::show(this, UndoTitle, describeRestored(plan) + u" のデータを元に戻してもいいですか？\r\n"_s,
+    if (MessageBox::show(this, UndoTitle, describeRestored(plan) + u" のデータを元に戻してもいいですか？\r\n"_s + unreadableNote(plan),
                          MessageBox::Icon::None, MessageBox::Buttons::OkCancel)
         != MessageBox::Answer::Ok)
         return;
     const LedgerStatus undone = UndoLedger(m_ledgerPath, plan);
     if (!undone.ok()) {
-        if (undone.failure == LedgerStatus::Failure::Changed) {
-            reportFailedChange(u"元に戻す操作"_s, undone);
-            return;
-        }
-        ReloadFromLedger();
-        warn(UndoTitle, u"台帳ファイルを書き換えられなかったため、元に戻せませんでした。"
-                        "台帳ファイルは元のままで、一覧はファイルの内容を表示しています。\n\n"
-                        "ファイル: %1\n理由: %2"_s.arg(undone.path, reasonText(undone)));
+        reportFailedChange(u"元に戻す操作"_s, undone);
         return;
     }
     ReloadFromLedger();
@@ -549,21 +535,23 @@ void MainWindow::UndoLastRemoval()
 QString MainWindow::describeRestored(const LedgerUndo &plan) const
 {
     // One entry is named as the deletion question names its row; more by their number and total.
-    const LedgerLoad restored = ReadLedgerBytes(plan.restored);
-    const qsizetype count = restored.entries.size();
-    if (count == 1 && restored.unread.isEmpty()) {
-        const qsizetype number = ReadLedgerBytes(QByteArrayView(plan.merged).first(plan.restoredAt)).entries.size() + 1;
-        return QStringList { QString::number(number), restored.entries.dateText(0), restored.entries.timeText(0),
-                             currencyText(restored.entries.amount(0)) }
+    const LedgerEntries &restored = plan.restored;
+    if (restored.size() == 1) {
+        return QStringList { QString::number(plan.restoredAt + 1), restored.dateText(0), restored.timeText(0),
+                             currencyText(restored.amount(0)) }
                 .join(u' ');
     }
     Money total;
-    for (qsizetype i = 0; i < count; ++i)
-        total = total.checkedAdd(restored.entries.amount(i)).value_or(total);
-    QString text = u"%1 件（合計 %2）"_s.arg(count).arg(currencyText(total));
-    if (!restored.unread.isEmpty())
-        text += u"と読み取れない行"_s;
-    return text;
+    for (qsizetype i = 0; i < restored.size(); ++i)
+        total = total.checkedAdd(restored.amount(i)).value_or(total);
+    return u"%1 件（合計 %2）"_s.arg(restored.size()).arg(currencyText(total));
+}
+
+QString MainWindow::unreadableNote(const LedgerUndo &plan)
+{
+    if (plan.unreadable == 0)
+        return {};
+    return u"\r\n控えの %1 行は入金として読み取れないため、元に戻しません。"_s.arg(plan.unreadable);
 }
 
 void MainWindow::ShowHelp()
@@ -610,22 +598,6 @@ void MainWindow::refuseDeposit(const QString &title, const QString &text)
     txtKozeni_Inp->setFocus(); // the amount stays in the box, ready to try again
 }
 
-bool MainWindow::backUpBefore(const QString &action)
-{
-    const LedgerStatus backup = BackUpLedger(m_ledgerPath, &m_seen);
-    if (backup.ok())
-        return true;
-    if (backup.failure == LedgerStatus::Failure::Changed) {
-        reportFailedChange(action, backup);
-        return false;
-    }
-    warn(ConfirmDeletion,
-         u"元に戻せるように台帳ファイルの控えを作ろうとしましたが、"
-         "作れなかったため%1をやめました。台帳ファイルは元のままです。\n\n"
-         "ファイル: %2\n理由: %3"_s.arg(action, backup.path, reasonText(backup)));
-    return false;
-}
-
 void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &status)
 {
     ReloadFromLedger();
@@ -640,10 +612,23 @@ void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &s
                      .arg(action, status.path));
         return;
     }
-    warn(ConfirmDeletion,
-         u"台帳ファイルを書き換えられなかったため、%1できませんでした。"
-         "台帳ファイルは元のままで、一覧はファイルの内容を表示しています。\n\n"
-         "ファイル: %2\n理由: %3"_s.arg(action, status.path, reasonText(status)));
+    const QString title = action == u"元に戻す操作" ? UndoTitle : ConfirmDeletion;
+    if (!m_loadStatus.ok()) {
+        // Not even the bytes it held could be put back; its journal keeps them for the next load.
+        warn(title, u"台帳ファイルを書き換えられず、元の内容にも戻せなかったため、%1できませんでした。"
+                    "元の内容は次のファイルに残してあり、次に台帳ファイルを読むときに戻します。\n\n"
+                    "ファイル: %2\n理由: %3"_s.arg(action, m_loadStatus.path, reasonText(m_loadStatus)));
+        return;
+    }
+    if (status.atRecoveryPoint) {
+        warn(title, u"元に戻せるように台帳ファイルの控えを作ろうとしましたが、"
+                    "作れなかったため%1をやめました。台帳ファイルと控えは元のままです。\n\n"
+                    "ファイル: %2\n理由: %3"_s.arg(action, status.path, reasonText(status)));
+        return;
+    }
+    warn(title, u"台帳ファイルを書き換えられなかったため、%1できませんでした。"
+                "台帳ファイルと控えは元のままで、一覧はファイルの内容を表示しています。\n\n"
+                "ファイル: %2\n理由: %3"_s.arg(action, status.path, reasonText(status)));
 }
 
 void MainWindow::InitDepositList()

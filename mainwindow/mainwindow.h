@@ -97,6 +97,7 @@ private:
     void ClearLedger();
     void UndoLastRemoval();
     QString describeRestored(const LedgerUndo &plan) const;
+    static QString unreadableNote(const LedgerUndo &plan);
     void ShowHelp();
     void IntroduceProEdition();
     void ExitProgram();
@@ -127,8 +128,8 @@ private:
     void reportUnreadLedger();
     void warn(const QString &title, const QString &text);
     void refuseDeposit(const QString &title, const QString &text);
-    bool backUpBefore(const QString &action);
-    // Shows what the file holds, then why `action` did not change it.
+    // Shows what the file holds, then why `action` did not change it, and whether the file and
+    // its recovery point are as they were.
     void reportFailedChange(const QString &action, const LedgerStatus &status);
 
     const Clock &m_clock;

@@ -21,6 +21,8 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 // Slower under the sanitizers, and their shadow memory counts as resident.
@@ -44,6 +46,8 @@ private slots:
     void linksPlantedByAnotherUser_data();
     void linksPlantedByAnotherUser();
     void aWriteCutShortLeavesTheFileAsItWas();
+    void aFailureAtEveryStepLeavesTheOldPairOrTheNew_data();
+    void aFailureAtEveryStepLeavesTheOldPairOrTheNew();
     void aRewriteKeepsWhatTheFileIs();
     void killedAtAnyInstantLeavesAWholeLedger();
     void theProgramStartedTwiceOpensOneWindow();
@@ -86,9 +90,8 @@ QString operate(const QString &operation, const QString &path)
         return outcome(dropFirst(path));
     if (operation == u"empty")
         return outcome(EmptyLedger(path));
-    if (operation == u"undo")
-        return outcome(UndoLedger(path, PlanLedgerUndo(path)));
-    return outcome(BackUpLedger(path));
+    const LedgerUndo plan = PlanLedgerUndo(path);
+    return plan.status.ok() ? outcome(UndoLedger(path, plan)) : outcome(plan.status);
 }
 
 struct Child
@@ -155,6 +158,7 @@ void tst_Faults::permissions_data()
     QTest::newRow("read-only directory: no deletion") << 0755 << 0666 << u"drop-first"_s << denied;
     QTest::newRow("read-only directory, no ledger: the folder's reason") << 0755 << 0 << u"load"_s << denied;
     QTest::newRow("read-only file: no deletion either") << 0777 << 0644 << u"drop-first"_s << denied;
+    QTest::newRow("a shared file: a co-user's deletion leaves it the owner's") << 0777 << 0666 << u"drop-first"_s << u"ok"_s;
     QTest::newRow("unreadable file: not created anew") << 0777 << 0200 << u"load"_s << denied;
 }
 
@@ -173,13 +177,15 @@ void tst_Faults::permissions()
     }
     QVERIFY(chmodPath(f.dir(), mode_t(dirMode)));
     const Child result = run(operation, f.path(), true);
+    struct stat st {};
+    QVERIFY(!fileMode || (::stat(QFile::encodeName(f.path()).constData(), &st) == 0 && st.st_uid == 0 && (st.st_mode & 0777) == mode_t(fileMode)));
     QVERIFY(chmodPath(f.dir(), 0700) && (!fileMode || chmodPath(f.path(), 0600)));
     QCOMPARE(result.output.section(u' ', 0, 2), answer);
     const QByteArray done = operation == u"append" ? Two + line("2026年12月06日", "12:00:00", "300")
                                                    : line("2026年12月02日", "12:00:00", "200");
     if (fileMode)
         QCOMPARE(f.bytes(), answer == u"ok" ? done : Two);
-    QCOMPARE(f.files().size(), int(fileMode != 0));
+    QCOMPARE(f.files().size(), int(fileMode != 0) + int(operation == u"drop-first" && answer == u"ok"));
 }
 
 void tst_Faults::hostileThingsInTheLedgersPlace_data()
@@ -225,62 +231,161 @@ void tst_Faults::hostileThingsInTheLedgersPlace()
 
 void tst_Faults::linksPlantedByAnotherUser_data()
 {
-    QTest::addColumn<QString>("planted"); // the name that another user makes a link
+    QTest::addColumn<int>("dirMode");
+    QTest::addColumn<QString>("planted"); // the name under which another user plants a link to my file
     QTest::addColumn<QString>("operation");
-    const QString ledger = QString::fromUtf16(LedgerFileName);
-    QTest::newRow("backup's name, to my file: replaced, not followed") << ledger + u".bak"_s << u"backup"_s;
-    QTest::newRow("ledger's name, to my file: not read") << ledger << u"load"_s;
+    QTest::addColumn<QString>("answer");
+    const QString ledger = QString::fromUtf16(LedgerFileName), unsafe = u"failed %1 0"_s.arg(int(LedgerStatus::Failure::UnsafeLink));
+    QTest::newRow("recovery point's name: replaced, not followed") << 01777 << ledger + u".bak"_s << u"empty"_s << u"ok"_s;
+    QTest::newRow("ledger's name: not read") << 01777 << ledger << u"load"_s << unsafe;
+    QTest::newRow("ledger's name, no sticky bit: not read") << 0777 << ledger << u"load"_s << unsafe;
+    QTest::newRow("ledger's name, no sticky bit: not appended to") << 0777 << ledger << u"append"_s << unsafe;
+    QTest::newRow("journal's name, a file: never written back nor removed") << 0777 << ledger + u"-journal"_s << u"load"_s << u"entries 1 unread 0"_s;
 }
 
 void tst_Faults::linksPlantedByAnotherUser()
 {
+    QFETCH(int, dirMode);
     QFETCH(QString, planted);
     QFETCH(QString, operation);
+    QFETCH(QString, answer);
     if (::geteuid() != 0)
         QSKIP("another user's links need root to run as nobody; CI runs as root");
     // A folder anyone may write to, like /tmp; the kernel's own link protection is not relied on.
     LedgerFixture shared;
-    QVERIFY(chmodPath(shared.dir(), 01777));
+    QVERIFY(chmodPath(shared.dir(), mode_t(dirMode)));
     QTemporaryDir mine;
     const QString victim = mine.filePath(u"mine.txt"_s);
     QFile file(victim);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine\n") == 5);
     file.close();
-    const bool backup = planted.endsWith(u".bak");
     const QString link = shared.dir() + u'/' + planted;
-    if (backup)
-        QCOMPARE(run(u"append"_s, shared.path(), true).output, u"ok"_s);
-    QCOMPARE(inChild([&] { return QString::number(::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(link).constData())); }, true).output, u"0"_s);
+    const bool ledger = planted == QString::fromUtf16(LedgerFileName), journal = planted.endsWith(u"-journal");
+    if (!ledger) // the user's own ledger where a journal is planted, another user's where a recovery point is
+        QCOMPARE(run(u"append"_s, shared.path(), !journal).output, u"ok"_s);
+    QCOMPARE(inChild([&] {
+        QFile plantedFile(link);
+        return QString::number(journal ? int(plantedFile.open(QIODevice::WriteOnly) && plantedFile.write("mine\n") == 5) - 1
+                                       : ::symlink(QFile::encodeName(victim).constData(), QFile::encodeName(link).constData()));
+    }, true).output, u"0"_s);
+    const QByteArray before = bytesOf(shared.path());
     const Child result = run(operation, shared.path());
-    QCOMPARE(result.output.section(u' ', 0, 2), backup ? u"ok"_s : u"failed %1 0"_s.arg(int(LedgerStatus::Failure::UnsafeLink)));
+    QCOMPARE(result.output.section(u' ', 0, answer.count(u' ')), answer);
     QCOMPARE(bytesOf(victim), QByteArray("mine\n"));
-    if (backup)
-        QVERIFY(!QFileInfo(link).isSymLink() && bytesOf(link) == bytesOf(shared.path()));
+    if (operation == u"empty") // the recovery point is a file of its own, holding the ledger as it was
+        QVERIFY(!QFileInfo(link).isSymLink() && bytesOf(link) == before);
+    if (journal)
+        QVERIFY(bytesOf(shared.path()) == before && bytesOf(link) == "mine\n");
 }
 
 void tst_Faults::aWriteCutShortLeavesTheFileAsItWas()
 {
     // The file size limit cuts a write off part way, as a full disk does: every operation that
-    // writes leaves the ledger as it was, says why, and leaves nothing new beside it.
-    for (const QString &operation : { u"append"_s, u"drop-first"_s, u"backup"_s, u"undo"_s }) {
+    // writes leaves the ledger and its recovery point as they were, says why, and leaves nothing
+    // new beside them. The undo's journal fits and its rewrite does not: a thousand deposits
+    // cleared, one made since, Ctrl+Z.
+    const QByteArray many = Two.repeated(500), one = line("2026年12月03日", "12:00:00", "300");
+    for (const QString &operation : { u"append"_s, u"drop-first"_s, u"empty"_s, u"undo"_s }) {
         LedgerFixture f;
-        const QByteArray before = operation == u"undo" ? Two.mid(Two.indexOf('\n') + 1) : Two;
-        f.write(before);
-        QFile kept(ledgerBackupPath(f.path())); // the ledger before a deletion, for its undo
-        QVERIFY(operation != u"undo" || (kept.open(QIODevice::WriteOnly) && kept.write(Two) == Two.size()));
+        const bool undo = operation == u"undo";
+        f.write(undo ? one : Two);
+        QFile kept(ledgerBackupPath(f.path()));
+        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write(many) == many.size());
         kept.close();
-        const rlim_t limit = operation == u"append" ? Two.size() + 10 : 10;
+        const rlim_t limit = operation == u"append" ? Two.size() + 10 : undo ? 8192 : 10;
         QCOMPARE(inChild([&] { return operate(operation, f.path()); }, false, limit).output,
                  u"failed %1 %2"_s.arg(int(LedgerStatus::Failure::Write)).arg(EFBIG));
-        QCOMPARE(f.bytes(), before);
-        QCOMPARE(f.files().size(), 1 + int(operation == u"undo"));
+        QCOMPARE(f.bytes(), undo ? one : Two);
+        QCOMPARE(bytesOf(kept.fileName()), many);
+        QCOMPARE(f.files().size(), 2);
+        // And a second try, once the limit is gone, takes back what the first could not.
+        QVERIFY(!undo || (run(operation, f.path()).output == u"ok" && f.bytes() == many + one));
+    }
+}
+
+namespace {
+
+// The step a child process fails at, from its first to its last occurrence counted from 1; when
+// killed, the last one kills the process instead.
+WriteStep failingStep;
+int firstTime = 0, lastTime = 0, seen = 0;
+bool killThere = false;
+
+bool failAtStep(WriteStep step)
+{
+    if (step != failingStep || ++seen < firstTime || seen > lastTime)
+        return false;
+    if (killThere && seen == lastTime)
+        ::raise(SIGKILL);
+    return true;
+}
+
+} // namespace
+
+void tst_Faults::aFailureAtEveryStepLeavesTheOldPairOrTheNew_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<bool>("killed");
+    QTest::addColumn<bool>("takesEffect"); // the ledger and its recovery point are both new
+    const struct { const char *name; WriteStep step; } steps[] = {
+        { "opening the ledger", WriteStep::OpenLedger }, { "locking it", WriteStep::LockLedger },
+        { "reading it", WriteStep::ReadLedger }, { "opening the journal", WriteStep::OpenJournal },
+        { "writing the journal", WriteStep::WriteJournal }, { "syncing the journal", WriteStep::SyncJournal },
+        { "naming the journal", WriteStep::LinkJournal }, { "syncing the folder", WriteStep::SyncFolder },
+        { "shortening the ledger", WriteStep::TruncateLedger }, { "writing the ledger", WriteStep::WriteLedger },
+        { "syncing the ledger", WriteStep::SyncLedger }, { "the journal becoming the recovery point", WriteStep::Commit },
+    };
+    for (const auto &s : steps) {
+        // A folder that cannot be synced is no failure: the file itself is safe.
+        QTest::addRow("%s fails", s.name) << int(s.step) << 1 << 1 << false << (s.step == WriteStep::SyncFolder);
+        QTest::addRow("killed at %s", s.name) << int(s.step) << 1 << 1 << true << false;
+    }
+    QTest::newRow("the write fails, and so does writing back") << int(WriteStep::WriteLedger) << 1 << 2 << false << false;
+    QTest::newRow("killed while writing back") << int(WriteStep::WriteLedger) << 1 << 2 << true << false;
+    QTest::newRow("killed once the journal is the recovery point") << int(WriteStep::SyncFolder) << 2 << 2 << true << true;
+}
+
+void tst_Faults::aFailureAtEveryStepLeavesTheOldPairOrTheNew()
+{
+    QFETCH(int, step);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(bool, killed);
+    QFETCH(bool, takesEffect);
+    const QByteArray older = line("2026年11月30日", "12:00:00", "50"), second = Two.mid(Two.indexOf('\n') + 1);
+    // Each operation from its ledger and recovery point: the pair before, and the pair after.
+    const struct { QString operation; QByteArray ledger, recovery, after; } cases[] = {
+        { u"drop-first"_s, Two, older, second },
+        { u"empty"_s, Two, older, {} },
+        { u"undo"_s, second, Two, Two },
+    };
+    for (const auto &c : cases) {
+        LedgerFixture f;
+        f.write(c.ledger);
+        QFile recovery(ledgerBackupPath(f.path()));
+        QVERIFY(recovery.open(QIODevice::WriteOnly) && recovery.write(c.recovery) == c.recovery.size());
+        recovery.close();
+        const Child child = inChild([&] {
+            std::tie(failingStep, firstTime, lastTime, killThere) = std::tuple(WriteStep(step), first, last, killed);
+            setWriteStepHook(failAtStep);
+            return operate(c.operation, f.path());
+        });
+        QVERIFY2(killed ? child.output.isEmpty() : child.output.startsWith(takesEffect ? u"ok" : u"failed"), qPrintable(c.operation + u": "_s + child.output));
+        // The next load writes back whatever a killed or failed rewrite left in its journal.
+        QVERIFY(LoadLedger(f.path()).status.ok());
+        QCOMPARE(f.bytes(), takesEffect ? c.after : c.ledger);
+        QCOMPARE(bytesOf(recovery.fileName()), takesEffect ? c.ledger : c.recovery);
+        QCOMPARE(f.files().size(), 2);
     }
 }
 
 void tst_Faults::aRewriteKeepsWhatTheFileIs()
 {
     // Behind a link of the user's own, and given to another user with a mode of its own: a
-    // deletion lands at the link's target, and it and the backup keep that owner and mode.
+    // deletion lands at the link's target, which keeps that owner and mode, and so does its
+    // recovery point.
     LedgerFixture f;
     QVERIFY(QDir(f.dir()).mkdir(u"data"_s));
     const QString target = f.dir() + u"/data/ledger.txt"_s;
@@ -288,32 +393,53 @@ void tst_Faults::aRewriteKeepsWhatTheFileIs()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(Two) == Two.size() && chmodPath(target, 0640));
     file.close();
     const uid_t owner = ::geteuid() == 0 ? Nobody : ::geteuid(); // giving a file away needs root, as CI runs
-    QCOMPARE(::chown(QFile::encodeName(target).constData(), owner, owner == Nobody ? Nobody : gid_t(-1)), 0);
+    const QByteArray name = QFile::encodeName(target);
+    QCOMPARE(::chown(name.constData(), owner, owner == Nobody ? Nobody : gid_t(-1)), 0);
     QVERIFY(QFile::link(u"data/ledger.txt"_s, f.path()));
-    QCOMPARE(run(u"backup"_s, f.path()).output + run(u"drop-first"_s, f.path()).output, u"okok"_s);
+    // Another name, an extended attribute, and a program holding it open to append.
+    const QString other = f.dir() + u"/other-name.txt"_s;
+    QCOMPARE(::link(name.constData(), QFile::encodeName(other).constData()), 0);
+    const bool attributes = ::setxattr(name.constData(), "user.porunka", "kept", 4, 0) == 0;
+    const FileHandle appender(::open(name.constData(), O_WRONLY | O_APPEND));
+    struct stat was {};
+    QCOMPARE(::stat(name.constData(), &was), 0);
+    QCOMPARE(run(u"drop-first"_s, f.path()).output, u"ok"_s);
     QVERIFY(QFileInfo(f.path()).isSymLink());
     QCOMPARE(bytesOf(target), line("2026年12月02日", "12:00:00", "200"));
     for (const QString &path : { target, ledgerBackupPath(f.path()) }) {
         struct stat st {};
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
         QVERIFY(st.st_uid == owner && (st.st_mode & 07777) == 0640 && (owner != Nobody || st.st_gid == Nobody));
+        QVERIFY(path != target || (st.st_ino == was.st_ino && st.st_nlink == 2));
     }
-    // A hard-linked ledger is not split from its other name by a rewrite; an append reaches both.
-    const QString other = f.dir() + u"/other-name.txt"_s;
-    QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(other).constData()), 0);
-    QCOMPARE(run(u"empty"_s, f.path()).output, u"failed %1 0"_s.arg(int(LedgerStatus::Failure::HardLinked)));
-    QCOMPARE(run(u"append"_s, f.path()).output, u"ok"_s);
-    QCOMPARE(bytesOf(other), bytesOf(target));
+    char value[8] = {};
+    QVERIFY(!attributes || ::getxattr(name.constData(), "user.porunka", value, sizeof value) == 4);
+    // Clearing and undoing reach every name; the held descriptor writes into the ledger still.
+    QCOMPARE(run(u"empty"_s, f.path()).output, u"ok"_s);
+    QCOMPARE(run(u"undo"_s, f.path()).output, u"ok"_s);
+    const QByteArray appended = line("2026年12月03日", "12:00:00", "5");
+    QCOMPARE(::write(appender.fd(), appended.constData(), std::size_t(appended.size())), appended.size());
+    QCOMPARE(bytesOf(other), line("2026年12月02日", "12:00:00", "200") + appended);
+    QCOMPARE(bytesOf(target), bytesOf(other));
 }
 
 void tst_Faults::killedAtAnyInstantLeavesAWholeLedger()
 {
-    // Large enough that replacing it takes a while, so that kills land inside rewrites too.
+    // Large enough that rewriting it takes a while, so that kills land inside rewrites too.
     LedgerFixture f;
     QByteArray start;
     for (int i = 1; i <= 6000; ++i)
         start += line("2026年12月01日", "12:00:00", QByteArray::number(i).constData());
     f.write(start);
+    // The user's own copies beside it, named as a temporary file of any program might be.
+    const QString ledger = QString::fromUtf16(LedgerFileName);
+    QStringList copies;
+    for (const QString &copy : { u".backup"_s, u".201512"_s, u".OLD123"_s, u".bak.202401"_s, u"-journal.txt"_s }) {
+        copies.append(ledger + copy);
+        QVERIFY(QFile::copy(f.path(), f.dir() + u'/' + copies.last()));
+    }
+    QStringList names = copies + QStringList { ledger };
+    names.sort();
     QRandomGenerator random(20261206);
     for (int kill = 1; kill <= 200; ++kill) {
         // The ledger always holds consecutive amounts, oldest first, and never none: each step
@@ -332,14 +458,23 @@ void tst_Faults::killedAtAnyInstantLeavesAWholeLedger()
         QTest::qSleep(random.bounded(1, 40));
         ::kill(child, SIGKILL); // no chance to tidy up
         ::waitpid(child, nullptr, 0);
-        // Whatever instant it died at, the file is one of the states the loop writes, and the
-        // next load leaves no temporary file behind.
+        // Whatever instant it died at, the next load finds one of the states the loop writes, and
+        // a recovery point that is the ledger before its last deletion, deposits made since aside.
         const LedgerLoad load = LoadLedger(f.path());
         QVERIFY2(load.complete() && load.entries.size() > 1, qPrintable(u"after kill %1"_s.arg(kill)));
         for (qsizetype i = 1; i < load.entries.size(); ++i)
             QCOMPARE(load.entries.amount(i).raw() - load.entries.amount(i - 1).raw(), Money::Scale);
-        QCOMPARE(f.files(), QStringList { QString::fromUtf16(LedgerFileName) });
+        QStringList present = f.files();
+        present.sort();
+        if (present.removeOne(ledger + u".bak"_s)) {
+            const LedgerLoad recovery = ReadLedgerBytes(bytesOf(ledgerBackupPath(f.path())));
+            QCOMPARE(recovery.entries.amount(0).raw() + Money::Scale, load.entries.amount(0).raw());
+            QVERIFY(recovery.entries.size() <= load.entries.size() + 1);
+        }
+        QCOMPARE(present, names); // nothing left behind, nothing of the user's removed
     }
+    for (const QString &copy : std::as_const(copies))
+        QCOMPARE(bytesOf(f.dir() + u'/' + copy), start);
 }
 
 void tst_Faults::theProgramStartedTwiceOpensOneWindow()

@@ -76,9 +76,10 @@ void tst_LedgerFile::aLedgersLifeInBytes()
     load.entries.removeAt(1);
     QVERIFY(RewriteLedger(bare, load.entries).ok());
     QCOMPARE(f.bytes(), A + C);
-    // One backup beside it, never touching the ledger; an empty ledger never replaces a backup
-    // that holds something, so clearing twice keeps the deposits of the first.
-    QVERIFY(BackUpLedger(bare).ok() && EmptyLedger(bare).ok() && BackUpLedger(bare).ok());
+    // The ledger as it was stays beside it; an empty ledger never replaces a recovery point that
+    // holds something, so clearing twice keeps the deposits of the first.
+    QCOMPARE(bytesOf(f.path() + u".bak"_s), A + B + C);
+    QVERIFY(EmptyLedger(bare).ok() && EmptyLedger(bare).ok());
     QCOMPARE(f.bytes(), QByteArray());
     QCOMPARE(bytesOf(f.path() + u".bak"_s), A + C);
     QCOMPARE(f.files().size(), 2);
@@ -233,7 +234,7 @@ void tst_LedgerFile::aFileChangedElsewhereIsNeverReplaced()
     QFETCH(QString, change);
     // Longer than a block of the digest, and the edit made in the first block.
     const QByteArray ledger = A + B.repeated(200);
-    for (const QString &operation : { u"rewrite"_s, u"empty"_s, u"backup"_s, u"append"_s, u"undo"_s }) {
+    for (const QString &operation : { u"rewrite"_s, u"empty"_s, u"append"_s, u"undo"_s }) {
         LedgerFixture f;
         f.write(ledger);
         LedgerLoad load = LoadLedger(f.path());
@@ -267,8 +268,7 @@ void tst_LedgerFile::aFileChangedElsewhereIsNeverReplaced()
         load.entries.removeAt(0);
         const LedgerStatus status = operation == u"rewrite" ? RewriteLedger(f.path(), load.entries, {}, load.encoding, &load.stamp)
                 : operation == u"empty"                     ? EmptyLedger(f.path(), &load.stamp)
-                : operation == u"undo"                      ? UndoLedger(f.path(), plan)
-                                                            : BackUpLedger(f.path(), &load.stamp);
+                                                            : UndoLedger(f.path(), plan);
         QCOMPARE(status.failure, LedgerStatus::Failure::Changed);
         QCOMPARE(f.bytes(), now);
         QCOMPARE(f.files().size(), operation == u"undo" ? 2 : 1);
@@ -277,25 +277,43 @@ void tst_LedgerFile::aFileChangedElsewhereIsNeverReplaced()
 
 void tst_LedgerFile::undoPutsBackOnlyWhatIsMissing_data()
 {
-    // The recovery point, the ledger now, the ledger after the undo, and what was put back.
+    // The recovery point, the ledger now, the ledger after the undo, how many entries came back
+    // (-1: the recovery point is refused as too large) and how many lines cannot.
     QTest::addColumn<QByteArray>("recovery");
     QTest::addColumn<QByteArray>("ledger");
     QTest::addColumn<QByteArray>("merged");
-    QTest::addColumn<QByteArray>("restored");
-    const QByteArray cNoEnd = C.chopped(2);
-    QTest::newRow("moved elsewhere, one deleted: nothing doubled") << A + B + C << B + A << B + C + A << C;
-    QTest::newRow("a line kept twice, one of three deleted") << A + A + A << A + A << A + A + A << A;
-    QTest::newRow("a last line without its end, then a deposit") << A + cNoEnd << A + B << A + cNoEnd + "\r\n" + B << C;
-    QTest::newRow("the mark of a UTF-8 ledger kept") << Bom + Utf8 << Bom + A << Bom + Utf8 + A << Utf8;
+    QTest::addColumn<int>("restored");
+    QTest::addColumn<int>("unreadable");
+    const QByteArray cNoEnd = C.chopped(2), otherForm = "\"2016\x94\x4E" "02\x8C\x8E" "01\x93\xFA\",\"09:00:00\", 5000\r\n";
+    const QByteArray ownForm = line("2016年02月01日", "09:00:00", "5000"), seven = line("2010年03月10日", "08:00:00", "7");
+    QTest::newRow("moved elsewhere, one deleted: nothing doubled") << A + B + C << B + A << B + C + A << 1 << 0;
+    QTest::newRow("an entry kept twice, one of three deleted") << A + A + A << A + A << A + A + A << 1 << 0;
+    QTest::newRow("a last line without its end, then a deposit") << A + cNoEnd << A + B << A + C + B << 1 << 0;
+    QTest::newRow("the mark of a UTF-8 ledger kept") << Bom + Utf8 << Bom + A << Bom + Utf8 + A << 1 << 0;
+    QTest::newRow("a space before the amount, rewritten by the deletion") << A + otherForm + B << A + ownForm << A + ownForm + B << 1 << 0;
+    QTest::newRow("007 and a lone CR, rewritten") << A.chopped(1) + line("2010年03月10日", "08:00:00", "007") + C << A + seven << A + seven + C << 1 << 0;
+    QTest::newRow("two entries on one line") << A.chopped(2) + "," + B + C << A + B << A + B + C << 1 << 0;
+    QTest::newRow("an unread line the ledger still holds, before a restored entry") << A + B + Utf8 + C << A + Utf8 + C << A + B + Utf8 + C << 1 << 0;
+    QTest::newRow("a UTF-8 mark before CP932 lines: never written") << Bom + A + B + C << A + C << B + A + C << 1 << 1;
+    QTest::newRow("binary lines: offered never") << A + QByteArray("\x01\x02\xff\r\n\"\x81\",\"x\r\n") + B << A << A + B << 1 << 2;
+    QTest::newRow("a cleared UTF-8 ledger: back in UTF-8") << Bom + Utf8 << QByteArray() << Bom + Utf8 << 1 << 0;
+    QTest::newRow("nothing missing: nothing to do") << A + B << B + C + A << B + C + A << 0 << 0;
+    QTest::newRow("more than a ledger holds: refused") << A.repeated(LedgerTotals::MaxEntries + 1) << A << QByteArray() << -1 << 0;
 }
 
 void tst_LedgerFile::undoPutsBackOnlyWhatIsMissing()
 {
     QFETCH(QByteArray, recovery);
     QFETCH(QByteArray, ledger);
+    QFETCH(QByteArray, merged);
+    QFETCH(int, restored);
     const RecoveryMerge merge = mergeRecoveryPoint(recovery, ledger);
-    QTEST(merge.merged, "merged");
-    QTEST(merge.restored, "restored");
+    QCOMPARE(merge.tooLarge, restored < 0);
+    QCOMPARE(merge.merged, merged);
+    QCOMPARE(merge.restored.size(), std::max(restored, 0));
+    QTEST(int(merge.unreadable), "unreadable");
+    // Taken back a second time, nothing is left to take back.
+    QVERIFY(restored < 0 || mergeRecoveryPoint(recovery, merge.merged).restored.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_LedgerFile)
