@@ -612,12 +612,13 @@ void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &s
                      .arg(action, status.path));
         return;
     }
-    const QString title = action == u"元に戻す操作" ? UndoTitle : ConfirmDeletion;
+    const bool undo = action == u"元に戻す操作";
+    const QString title = undo ? UndoTitle : ConfirmDeletion, couldNot = undo ? u"元に戻せませんでした"_s : action + u"できませんでした"_s;
     if (!m_loadStatus.ok()) {
         // Not even the bytes it held could be put back; its journal keeps them for the next load.
-        warn(title, u"台帳ファイルを書き換えられず、元の内容にも戻せなかったため、%1できませんでした。"
+        warn(title, u"台帳ファイルを書き換えられず、元の内容にも戻せなかったため、%1。"
                     "元の内容は次のファイルに残してあり、次に台帳ファイルを読むときに戻します。\n\n"
-                    "ファイル: %2\n理由: %3"_s.arg(action, m_loadStatus.path, reasonText(m_loadStatus)));
+                    "ファイル: %2\n理由: %3"_s.arg(couldNot, m_loadStatus.path, reasonText(m_loadStatus)));
         return;
     }
     if (status.atRecoveryPoint) {
@@ -626,9 +627,9 @@ void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &s
                     "ファイル: %2\n理由: %3"_s.arg(action, status.path, reasonText(status)));
         return;
     }
-    warn(title, u"台帳ファイルを書き換えられなかったため、%1できませんでした。"
+    warn(title, u"台帳ファイルを書き換えられなかったため、%1。"
                 "台帳ファイルと控えは元のままで、一覧はファイルの内容を表示しています。\n\n"
-                "ファイル: %2\n理由: %3"_s.arg(action, status.path, reasonText(status)));
+                "ファイル: %2\n理由: %3"_s.arg(couldNot, status.path, reasonText(status)));
 }
 
 void MainWindow::InitDepositList()
