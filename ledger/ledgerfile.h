@@ -73,6 +73,7 @@ struct LedgerLoad
     // Decided by the first text that is not plain ASCII: UTF-8 when it reads as UTF-8 (or the
     // file starts with a byte-order mark), CP932 otherwise. Texts in the other one are unread.
     LedgerEncoding encoding = LedgerEncoding::Cp932;
+    bool encodingShown = false; // by such a text or the mark, not taken for want of one
 
     bool complete() const { return status.ok() && unread.isEmpty(); }
 };

@@ -105,6 +105,7 @@ public:
         }
         m_base += m_pos;
         m_load.encoding = m_decoder.encoding();
+        m_load.encodingShown = m_decoder.decided();
         return m_pos;
     }
 

@@ -60,8 +60,9 @@ RecoveryMerge mergeRecoveryPoint(QByteArrayView recovery, QByteArrayView ledger)
 {
     RecoveryMerge result;
     const LedgerLoad now = ReadLedgerBytes(ledger);
-    // A ledger without entries has not shown its character set; the recovery point shows its own.
-    const bool decided = !now.entries.isEmpty() || ledger.startsWith(Utf8Bom);
+    // A ledger without entries, or of plain ASCII, has not shown its character set; the recovery
+    // point shows its own.
+    const bool decided = ledger.startsWith(Utf8Bom) || (!now.entries.isEmpty() && now.encodingShown);
     const LedgerLoad before = ReadLedgerBytes(recovery, 64 * 1024,
                                               decided ? std::optional(now.encoding) : std::nullopt);
     if (std::any_of(before.unread.begin(), before.unread.end(),
@@ -69,7 +70,7 @@ RecoveryMerge mergeRecoveryPoint(QByteArrayView recovery, QByteArrayView ledger)
         result.tooLarge = true;
         return result;
     }
-    const LedgerEncoding encoding = decided ? now.encoding : before.encoding;
+    const LedgerEncoding encoding = result.encoding = decided ? now.encoding : before.encoding;
 
     // Lines neither can read are not lost when the ledger still holds them.
     QHash<QByteArray, qsizetype> stillHeld;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ledgerentries.h"
+#include "ledgerfile.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -16,6 +17,7 @@ struct RecoveryMerge
     LedgerEntries restored;    // those entries, in their order; empty: nothing to take back
     qsizetype restoredAt = -1; // entries before the first of them in `merged`
     qsizetype unreadable = 0;  // lines of the recovery point that cannot come back
+    LedgerEncoding encoding = LedgerEncoding::Cp932; // of `merged`
     bool tooLarge = false;     // the recovery point holds more than any ledger the program keeps
     bool unwritable = false;   // an entry of the ledger cannot be written in its character set
     bool beyondLimits = false; // `merged` holds more entries, or a larger total, than the program
