@@ -104,9 +104,8 @@ LedgerStatus rollBackUnfinishedRewrite(const QString &path)
     if (::lstat(name.constData(), &found) != 0)
         return {}; // the everyday case: no rewrite was interrupted
     const uid_t ledgerOwner = ::stat(QFile::encodeName(path).constData(), &ledgerSt) == 0 ? ledgerSt.st_uid : ::geteuid();
-    // Only a journal this program can have made is written back: a plain file of one name, of
-    // a user trusted in this folder.
-    if (!S_ISREG(found.st_mode) || found.st_nlink != 1 || !ownerTrusted(path, found.st_uid, ledgerOwner))
+    // Only a journal this program can have made is written back: one of a user trusted here.
+    if (!ownerTrusted(path, found.st_uid, ledgerOwner))
         return {};
     const auto interrupted = [&](int error) {
         return ledgerStatus({ FileFailure::Interrupted, error }, journal);
@@ -121,7 +120,9 @@ LedgerStatus rollBackUnfinishedRewrite(const QString &path)
     const FileHandle file(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (!file.isOpen() || ::fstat(file.fd(), &st) != 0 || st.st_ino != found.st_ino || st.st_dev != found.st_dev)
-        return {}; // finished by its own window meanwhile
+        return {}; // finished by its own window meanwhile, or a link
+    if (!S_ISREG(st.st_mode) || st.st_nlink != 1)
+        return {}; // a plain file of one name, as the program makes it
     QByteArray bytes;
     if (const FileResult read = readAllBytes(file.fd(), bytes, nullptr); !read.ok())
         return interrupted(read.error);

@@ -519,7 +519,7 @@ void MainWindow::UndoLastRemoval()
                         "台帳ファイルは元のままです。"_s.arg(QLocale(QLocale::Japanese).toString(LedgerTotals::MaxEntries)));
         return;
     }
-    if (MessageBox::show(this, UndoTitle, describeRestored(plan) + u" のデータを元に戻してもいいですか？\r\n"_s + unreadableNote(plan),
+    if (MessageBox::show(this, UndoTitle, describeRestored(plan) + u" のデータを元に戻してもいいですか？"_s + unreadableNote(plan) + u"\r\n"_s,
                          MessageBox::Icon::None, MessageBox::Buttons::OkCancel)
         != MessageBox::Answer::Ok)
         return;
@@ -551,7 +551,7 @@ QString MainWindow::unreadableNote(const LedgerUndo &plan)
 {
     if (plan.unreadable == 0)
         return {};
-    return u"\r\n控えの %1 行は入金として読み取れないため、元に戻しません。"_s.arg(plan.unreadable);
+    return u"（控えの %1 行は入金として読み取れないため戻しません）"_s.arg(plan.unreadable);
 }
 
 void MainWindow::ShowHelp()

@@ -49,6 +49,7 @@ private slots:
     void aFailureAtEveryStepLeavesTheOldPairOrTheNew_data();
     void aFailureAtEveryStepLeavesTheOldPairOrTheNew();
     void aRewriteKeepsWhatTheFileIs();
+    void anotherWindowsRewriteIsWaitedFor();
     void killedAtAnyInstantLeavesAWholeLedger();
     void theProgramStartedTwiceOpensOneWindow();
 };
@@ -198,6 +199,10 @@ void tst_Faults::hostileThingsInTheLedgersPlace_data()
     QTest::newRow("directory") << u"directory"_s << 0LL << u"failed %1 %2"_s.arg(int(LedgerStatus::Failure::NotRegular)).arg(EISDIR);
     QTest::newRow("file above the limit") << u"file"_s << MaxLedgerBytes + 1 << u"failed %1 0"_s.arg(int(LedgerStatus::Failure::TooLarge));
     QTest::newRow("one line as long as the limit") << u"file"_s << MaxLedgerBytes << u"entries 0 unread 1"_s;
+    // Beside a ledger of two entries.
+    QTest::newRow("a pipe as the journal: not written back") << u"journal"_s << 0LL << u"entries 2 unread 0"_s;
+    QTest::newRow("a recovery point of valid lines as large as the limit: refused") << u"recovery"_s << MaxLedgerBytes - 4096
+                                                                                  << u"failed %1 0"_s.arg(int(LedgerStatus::Failure::TooLarge));
 }
 
 void tst_Faults::hostileThingsInTheLedgersPlace()
@@ -211,12 +216,19 @@ void tst_Faults::hostileThingsInTheLedgersPlace()
         QCOMPARE(::mkfifo(path.constData(), 0600), 0);
     } else if (thing == u"directory") {
         QVERIFY(QDir(f.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
+    } else if (thing == u"journal") {
+        f.write(Two);
+        QCOMPARE(::mkfifo(QFile::encodeName(f.path() + u"-journal"_s).constData(), 0600), 0);
+    } else if (thing == u"recovery") {
+        f.write(Two);
+        QFile file(ledgerBackupPath(f.path()));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(Two.repeated(size / Two.size())) > 0);
     } else {
         QFile file(f.path());
         QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size)); // no line end in it
     }
     const QStringList before = f.files();
-    const Child load = run(u"load"_s, f.path());
+    const Child load = run(thing == u"recovery" ? u"undo"_s : u"load"_s, f.path());
     QVERIFY2(!load.output.isEmpty(), "the load never ended");
     QCOMPARE(load.output.section(u' ', 0, answer.count(u' ')), answer);
     // Within twice the file and 60 MB, however long its one line; a refusal costs next to nothing,
@@ -225,7 +237,7 @@ void tst_Faults::hostileThingsInTheLedgersPlace()
     const bool refused = load.output.startsWith(u"failed");
     QVERIFY2(Sanitized || rss <= (refused ? 0 : 2 * size) + 60 * 1024 * 1024, qPrintable(load.output));
     QVERIFY2(Sanitized || !refused || load.milliseconds < 1000, qPrintable(QString::number(load.milliseconds)));
-    QCOMPARE(run(u"append"_s, f.path()).output.startsWith(u"failed"), refused);
+    QCOMPARE(run(u"append"_s, f.path()).output.startsWith(u"failed"), refused && thing != u"recovery");
     QCOMPARE(f.files(), before); // nothing created beside it either
 }
 
@@ -421,6 +433,39 @@ void tst_Faults::aRewriteKeepsWhatTheFileIs()
     QCOMPARE(::write(appender.fd(), appended.constData(), std::size_t(appended.size())), appended.size());
     QCOMPARE(bytesOf(other), line("2026年12月02日", "12:00:00", "200") + appended);
     QCOMPARE(bytesOf(target), bytesOf(other));
+}
+
+void tst_Faults::anotherWindowsRewriteIsWaitedFor()
+{
+    // Another window holds the ledger's lock while it rewrites it, slowly: a load and a deposit
+    // here wait for it, and see or follow only what it leaves.
+    const QByteArray second = Two.mid(Two.indexOf('\n') + 1);
+    for (const QString &operation : { u"load"_s, u"append"_s }) {
+        LedgerFixture f;
+        f.write(Two);
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t other = ::fork();
+        if (other == 0) {
+            const int fd = ::open(QFile::encodeName(f.path()).constData(), O_RDWR);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            if (fd < 0 || ::fcntl(fd, F_OFD_SETLK, &lock) != 0 || ::write(ready[1], "!", 1) != 1)
+                ::_exit(1);
+            QTest::qSleep(300);
+            ::_exit(::ftruncate(fd, 0) == 0 && ::pwrite(fd, second.constData(), std::size_t(second.size()), 0) == second.size() ? 0 : 1);
+        }
+        char byte = 0;
+        QCOMPARE(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        const Child child = run(operation, f.path());
+        int status = 0;
+        QCOMPARE(::waitpid(other, &status, 0), other);
+        QCOMPARE(status, 0);
+        QCOMPARE(child.output.section(u' ', 0, 3), operation == u"load" ? u"entries 1 unread 0"_s : u"ok"_s);
+        QCOMPARE(f.bytes(), operation == u"load" ? second : second + line("2026年12月06日", "12:00:00", "300"));
+    }
 }
 
 void tst_Faults::killedAtAnyInstantLeavesAWholeLedger()

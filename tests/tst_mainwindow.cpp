@@ -295,7 +295,7 @@ void tst_MainWindow::session_data()
     // "return", "enter" (on the keypad), "save" (the button), "delete ROW [ok|cancel]" (a
     // double-click), "del ROW ok" (the Delete key), "header" (a double-click on it), "clear [ok|cancel]";
     // "other STEP" in a second window on the same ledger; "append" by another program; "undo
-    // [ok|cancel]" (Ctrl+Z), "restart".
+    // [ok|cancel]" (Ctrl+Z), "restart", "spoil" (a line no ledger holds added to the recovery point).
     QTest::addColumn<QByteArray>("ledger");
     QTest::addColumn<QString>("actions");
     QTest::addColumn<QByteArray>("after");
@@ -365,6 +365,9 @@ void tst_MainWindow::session_data()
             << failing(WriteStep::WriteLedger, 3) + u"delete 1 ok; restart"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one
             << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 台帳ファイルを書き換えられず、元の内容にも戻せなかったため、削除できませんでした。"
                                                      "元の内容は次のファイルに残してあり、次に台帳ファイルを読むときに戻します。"_s;
+    QTest::newRow("a spoiled recovery point: its line never comes back, and is told") << A + B + C << u"delete 1 ok; spoil; undo ok; spoil; undo"_s << A + B + C
+            << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo
+                    + u"（控えの 1 行は入金として読み取れないため戻しません） / "_s + nothing + u"（控えの 1 行は入金として読み取れないため戻しません）"_s;
     QTest::newRow("undo, Cancel; the box keeps Ctrl+Z while it holds text") << A + B + C << u"clear ok; undo cancel; type 5; undo"_s << QByteArray()
             << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear + u" / 3 件（合計 ¥250）"_s + undo;
     QTest::newRow("undo past the entry limit: refused") << D.repeated(32766) << u"clear ok; type 5; return; undo"_s << now("5") << u"1回 ¥5 ¥5 ¥5 ¥5"_s << today
@@ -426,6 +429,9 @@ void tst_MainWindow::session()
         } else if (verb == u"restart") {
             w = start(f);
             QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        } else if (verb == u"spoil") {
+            QFile file(recoveryPoint);
+            QVERIFY(file.open(QIODevice::Append) && file.write("\x01\x02\r\n") > 0);
         } else if (verb == u"failing") {
             std::tie(failingStep, failuresLeft) = std::pair(WriteStep(arg.toInt()), answer.toInt());
             setWriteStepHook([](WriteStep at) { return at == failingStep && failuresLeft-- > 0; });
@@ -436,7 +442,7 @@ void tst_MainWindow::session()
         // A recovery point changes only into the ledger before the step, never into an empty one
         // over one that held something.
         const QByteArray recovery = bytesOf(recoveryPoint);
-        QVERIFY(recovery == recoveryWas || (recovery == was && (!was.isEmpty() || recoveryWas.isEmpty() || recoveryWas == "<missing>")));
+        QVERIFY(verb == u"spoil" || recovery == recoveryWas || (recovery == was && (!was.isEmpty() || recoveryWas.isEmpty() || recoveryWas == "<missing>")));
     }
     QStringList told;
     for (const MessageBox::Shown &shown : MessageBox::takeShown())
