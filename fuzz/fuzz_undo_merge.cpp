@@ -15,10 +15,10 @@
 
 namespace {
 
+// An entry as the undo compares it, written out independently of the program's own key.
 QString keyOf(const LedgerEntries &entries, qsizetype row)
 {
-    return entries.dateText(row) + u'\n' + entries.timeText(row) + u'\n'
-            + QString::number(rewrittenAmount(entries.amount(row)).raw());
+    return entries.dateText(row) + u'\n' + entries.timeText(row) + u'\n' + QString::number(rewrittenAmount(entries.amount(row)).raw());
 }
 
 QHash<QString, qsizetype> counted(const LedgerEntries &entries)

@@ -2,12 +2,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileaccess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QScopeGuard>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
 #include <fcntl.h>
@@ -136,17 +138,20 @@ FileResult linkNewFile(const QString &path, QByteArrayView bytes, const struct s
     const QByteArray dir = QFile::encodeName(info.absolutePath());
     if (stepFails(WriteStep::OpenJournal))
         return failure(FileFailure::Open, errno);
-    FileHandle file(::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
-    // Where the file system has no unnamed files, a name nobody would choose, removed on failure.
+    const bool unnamed = !stepFails(WriteStep::UnnamedFile); // a test's way to the other road
+    FileHandle file(unnamed ? ::open(dir.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600) : -1);
+    // Where the file system has no unnamed files (NFS, FAT), a name nobody would choose that says
+    // which process made it, removed on failure; one a killed process left is removed by the next
+    // load (removeLeftTemporaryFiles).
     QByteArray temporary;
     auto removeTemporary = qScopeGuard([&] {
         if (!temporary.isEmpty())
             ::unlink(temporary.constData());
     });
     if (!file.isOpen()) {
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        if (unnamed && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return failure(FileFailure::Open, errno);
-        temporary = dir + "/." + QFile::encodeName(info.fileName()) + ".porunka-XXXXXX";
+        temporary = dir + '/' + QFile::encodeName(temporaryFilePrefix(path)) + QByteArray::number(::getpid()) + "-XXXXXX";
         file = FileHandle(::mkostemp(temporary.data(), O_CLOEXEC));
         if (!file.isOpen()) {
             temporary.clear();
@@ -178,6 +183,29 @@ FileResult linkNewFile(const QString &path, QByteArrayView bytes, const struct s
     }
     syncFolderOf(path);
     return {};
+}
+
+QString temporaryFilePrefix(const QString &path)
+{
+    return u'.' + QFileInfo(path).fileName() + QStringLiteral(".porunka-");
+}
+
+void removeLeftTemporaryFiles(const QString &path)
+{
+    const QString prefix = temporaryFilePrefix(path);
+    QDir dir = QFileInfo(path).absoluteDir();
+    for (const QString &name : dir.entryList({ prefix + u'*' }, QDir::Files | QDir::Hidden | QDir::System)) {
+        // ".<name>.porunka-<pid>-XXXXXX", of this user, whose process is gone.
+        const QStringView rest = QStringView(name).sliced(prefix.size());
+        const qsizetype dash = rest.indexOf(u'-');
+        bool number = false;
+        const pid_t pid = dash > 0 ? pid_t(rest.first(dash).toInt(&number)) : 0;
+        struct stat st {};
+        if (number && pid > 0 && rest.size() == dash + 7
+            && ::lstat(QFile::encodeName(dir.filePath(name)).constData(), &st) == 0 && S_ISREG(st.st_mode)
+            && st.st_uid == ::geteuid() && ::kill(pid, 0) != 0 && errno == ESRCH)
+            dir.remove(name);
+    }
 }
 
 void ContentDigest::add(QByteArrayView bytes)

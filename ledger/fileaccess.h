@@ -38,6 +38,7 @@ enum class WriteStep {
     LockLedger,
     ReadLedger,
     OpenJournal,
+    UnnamedFile, // failing: as on a file system without unnamed temporary files
     WriteJournal,
     SyncJournal,
     LinkJournal,
@@ -167,3 +168,10 @@ void giveAttributesOf(int fd, const struct stat &like);
 // whole and durable: an unnamed temporary file where the file system has them, so that nothing
 // half written ever carries a name.
 FileResult linkNewFile(const QString &path, QByteArrayView bytes, const struct stat &like);
+
+// Where a file system without unnamed files has linkNewFile write instead: a hidden name beside
+// `path` that no person would choose, followed by the writing process's id and six characters.
+QString temporaryFilePrefix(const QString &path);
+// Removes the files under that name that this user's processes left when they were killed, and
+// nothing else: not another user's, not one whose process still runs.
+void removeLeftTemporaryFiles(const QString &path);

@@ -40,7 +40,8 @@ FileResult readWhole(const QString &path, QByteArray &bytes, FileStamp *stamp)
 LedgerLoad LoadLedger(const QString &path)
 {
     LedgerLoad load;
-    load.status = rollBackUnfinishedRewrite(path);
+    removeLeftTemporaryFiles(ledgerJournalPath(path));
+    load.status = rollBackUnfinishedRewrite(path, &load.rolledBack);
     if (!load.status.ok())
         return load;
     OpenedFile file = openRegularFile(path, O_RDONLY, true);

@@ -69,6 +69,7 @@ struct LedgerLoad
     QList<UnreadLines> unread; // in file order
     LedgerStatus status;       // when not ok, nothing was read
     bool created = false;      // the file did not exist and was created empty
+    bool rolledBack = false;   // a rewrite that had not finished was undone first, from its journal
     FileStamp stamp;           // the file as read, for the checks before it is changed
     // Decided by the first text that is not plain ASCII: UTF-8 when it reads as UTF-8 (or the
     // file starts with a byte-order mark), CP932 otherwise. Texts in the other one are unread.

@@ -96,7 +96,7 @@ LedgerStatus rewriteThroughJournal(const QString &path, QByteArrayView bytes, co
     return {};
 }
 
-LedgerStatus rollBackUnfinishedRewrite(const QString &path)
+LedgerStatus rollBackUnfinishedRewrite(const QString &path, bool *rolledBack)
 {
     const QString journal = ledgerJournalPath(path);
     const QByteArray name = QFile::encodeName(journal);
@@ -128,5 +128,7 @@ LedgerStatus rollBackUnfinishedRewrite(const QString &path)
         return interrupted(read.error);
     if (const FileResult written = overwriteInPlace(ledger.handle.fd(), bytes); !written.ok())
         return interrupted(written.error);
+    if (rolledBack)
+        *rolledBack = true;
     return removeJournal(journal) ? LedgerStatus {} : interrupted(errno);
 }

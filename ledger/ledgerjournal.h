@@ -24,4 +24,4 @@ LedgerStatus rewriteThroughJournal(const QString &path, QByteArrayView bytes, co
 // A journal left by a rewrite that did not finish is written back into the ledger and removed.
 // A journal this user may not trust (another user's, in a folder anyone may write to) is left
 // alone; one that cannot be written back is Failure::Interrupted, the journal kept.
-LedgerStatus rollBackUnfinishedRewrite(const QString &path);
+LedgerStatus rollBackUnfinishedRewrite(const QString &path, bool *rolledBack = nullptr);

@@ -680,6 +680,7 @@ void MainWindow::ReloadFromLedger()
         msgKozeni->showRowAtTop(int(count - 1));
     m_unread = std::move(load.unread);
     m_loadStatus = load.status;
+    m_rolledBack = load.rolledBack;
     m_seen = std::move(load.stamp);
     // Deposits and rewrites go on in the file's character set: CP932 for an empty file, UTF-8
     // for one a text editor saved with nothing but its byte-order mark.
@@ -777,6 +778,11 @@ void MainWindow::ShowElapsedDays()
 
 void MainWindow::reportUnreadLedger()
 {
+    if (m_rolledBack)
+        MessageBox::show(this, u"台帳ファイルを元に戻しました"_s,
+                         u"台帳ファイルの前回の書き換え（削除、クリア、元に戻す操作）が途中で止まっていたため、"
+                         "書き換える前の内容に戻しました。\n\nファイル: %1"_s.arg(QFileInfo(m_ledgerPath).absoluteFilePath()),
+                         MessageBox::Icon::Information, MessageBox::Buttons::Ok);
     if (!m_loadStatus.ok()) {
         warn(u"台帳ファイルを読めません"_s,
              u"台帳ファイルを開けなかったため、これまでの入金を表示できません。\n"

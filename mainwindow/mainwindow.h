@@ -125,6 +125,7 @@ private:
     void ShowDepositedToday();
     void ShowElapsedDays();
 
+    // Tells what the start's load could not read, or undid.
     void reportUnreadLedger();
     void warn(const QString &title, const QString &text);
     void refuseDeposit(const QString &title, const QString &text);
@@ -141,6 +142,8 @@ private:
     // Parts of the file the last load could not read; kept so a rewrite never drops them.
     QList<UnreadLines> m_unread;
     LedgerStatus m_loadStatus;
+    // The last load undid a rewrite that had not finished; the user is told at start.
+    bool m_rolledBack = false;
     // The file as this window last read or appended to it: a deletion or clearing replaces only
     // that file, so that nothing another window, program or user wrote since is lost.
     FileStamp m_seen;

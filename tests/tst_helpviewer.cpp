@@ -151,9 +151,7 @@ void tst_HelpViewer::damagedFilesAreReportedNotFatal_data()
 void tst_HelpViewer::damagedFilesAreReportedNotFatal()
 {
     QFETCH(QByteArray, bytes);
-    QFile file(u"QoruHelp.chm"_s);
-    QVERIFY(bytes == "<none>" || (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()));
-    file.close();
+    QVERIFY(bytes == "<none>" || writeFile(u"QoruHelp.chm"_s, bytes));
     QWidget owner;
     HelpViewer viewer(&owner, { u"."_s });
     viewer.displayTopic(u"QoruHelp.chm"_s);

@@ -313,18 +313,15 @@ void tst_MainWindow::session_data()
     QTest::newRow("300 and keypad Enter") << D << u"type 300; enter"_s << D + now("300") << plus300 << today << QString();
     QTest::newRow("full-width from an input method") << D << u"type ３００; return"_s << D + now("300") << plus300 << today << QString();
     QTest::newRow("-50 lowers the total") << D << u"type -50; save"_s << D + now("-50") << u"2回 ¥50 ¥100 -¥50 ¥25"_s << today << QString();
-    QTest::newRow("all negative: the largest stays at its base 0") << line("2026年12月01日", "12:00:00", "-20") << u"type -50; return"_s
-            << line("2026年12月01日", "12:00:00", "-20") + now("-50") << u"2回 -¥70 ¥0 -¥50 -¥35"_s << today << QString();
-    QTest::newRow("10000 first: the smallest stays at its base 9999") << QByteArray() << u"type 10000; return"_s << now("10000")
-            << u"1回 ¥10,000 ¥10,000 ¥9,999 ¥10,000"_s << today << QString();
+    QTest::newRow("all negative: the largest stays at its base 0") << line("2026年12月01日", "12:00:00", "-20") << u"type -50; return"_s << line("2026年12月01日", "12:00:00", "-20") + now("-50") << u"2回 -¥70 ¥0 -¥50 -¥35"_s << today << QString();
+    QTest::newRow("10000 first: the smallest stays at its base 9999") << QByteArray() << u"type 10000; return"_s << now("10000") << u"1回 ¥10,000 ¥10,000 ¥9,999 ¥10,000"_s << today << QString();
     QTest::newRow("12.5 written exactly, shown rounded") << D << u"type 12.5; return"_s << D + now("12.5") << u"2回 ¥113 ¥100 ¥13 ¥56"_s << today << QString();
     QTest::newRow("empty, button") << D << u"save"_s << D << hundred << five << QString();
     QTest::newRow("abc, Return") << D << u"type abc; return"_s << D << hundred << five << QString();
     QTest::newRow("32,766 deposits: no more") << D.repeated(32766) << u"type 300; return"_s << D.repeated(32766) << u"32766回 ¥3,276,600 ¥100 ¥100 ¥100"_s << five << u"入金の記録は 32,766 回までです。この入金は記録していません。"_s;
     QTest::newRow("delete the middle row, Cancel") << A + B + C << u"delete 1 cancel"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
     QTest::newRow("delete with the Delete key") << A + B + C << u"del 1 ok"_s << A + C << u"2回 ¥130 ¥80 ¥50 ¥65"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
-    QTest::newRow("12.5 is rewritten as the list shows it") << line("2026年11月20日", "08:00:00", "12.5") + B + C << u"delete 2 ok"_s
-            << line("2026年11月20日", "08:00:00", "13") + B << u"2回 ¥133 ¥120 ¥13 ¥67"_s << one << u"3 2026年12月05日 21:15:00 ¥80"_s + d;
+    QTest::newRow("12.5 is rewritten as the list shows it") << line("2026年11月20日", "08:00:00", "12.5") + B + C << u"delete 2 ok"_s << line("2026年11月20日", "08:00:00", "13") + B << u"2回 ¥133 ¥120 ¥13 ¥67"_s << one << u"3 2026年12月05日 21:15:00 ¥80"_s + d;
     QTest::newRow("the entry after an unread line") << A + Unreadable + B + C << u"delete 1 ok"_s << A + Unreadable + C << u"2回 ¥130 ¥80 ¥50 ¥65"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
     QTest::newRow("the last row goes only by clearing") << C << u"delete 0"_s << C << u"1回 ¥80 ¥80 ¥80 ¥80"_s << one << u"最後の行はクリアボタンで削除してください"_s;
     QTest::newRow("a double-click on the header") << B + C << u"header"_s << B + C << u"2回 ¥200 ¥120 ¥80 ¥100"_s << one << QString();
@@ -333,47 +330,24 @@ void tst_MainWindow::session_data()
     QTest::newRow("clear, Cancel") << A + B + C << u"clear cancel; type 500; return"_s << A + B + C + now("500") << u"4回 ¥750 ¥500 ¥50 ¥188"_s << today << clear;
     QTest::newRow("nothing to clear: no question") << QByteArray() << u"clear; type 500; return"_s << now("500") << just500 << today << QString();
     const QString changed = u"台帳ファイルがこのウィンドウの外で変更されていたため、%1はしていません。"_s;
-    QTest::newRow("a deposit there, a deletion here") << A + B + C << u"other type 300; other return; delete 0 ok"_s << A + B + C + now("300")
-            << u"4回 ¥550 ¥300 ¥50 ¥138"_s << today << u"1 2026年11月20日 08:00:00 ¥50"_s + d + u" / "_s + changed.arg(u"削除"_s);
-    QTest::newRow("a clearing there, a deletion here") << A + B + C << u"other clear ok; delete 0 ok"_s << QByteArray() << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString()
-            << clear + u" / 1 2026年11月20日 08:00:00 ¥50"_s + d + u" / "_s + changed.arg(u"削除"_s);
-    QTest::newRow("a deletion there, a clearing here") << A + B + C << u"other delete 0 ok; clear ok"_s << B + C << u"2回 ¥200 ¥120 ¥80 ¥100"_s << one
-            << u"1 2026年11月20日 08:00:00 ¥50"_s + d + u" / "_s + clear + u" / "_s + changed.arg(u"クリア"_s);
-    QTest::newRow("a line another program appends, then a deposit") << A + B + C << u"append; type 300; return"_s
-            << A + B + C + line("2026年12月06日", "07:00:00", "9") + now("300") << u"5回 ¥559 ¥300 ¥9 ¥112"_s << today << QString();
+    QTest::newRow("a deposit there, a deletion here") << A + B + C << u"other type 300; other return; delete 0 ok"_s << A + B + C + now("300") << u"4回 ¥550 ¥300 ¥50 ¥138"_s << today << u"1 2026年11月20日 08:00:00 ¥50"_s + d + u" / "_s + changed.arg(u"削除"_s);
+    QTest::newRow("a clearing there, a deletion here") << A + B + C << u"other clear ok; delete 0 ok"_s << QByteArray() << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear + u" / 1 2026年11月20日 08:00:00 ¥50"_s + d + u" / "_s + changed.arg(u"削除"_s);
+    QTest::newRow("a deletion there, a clearing here") << A + B + C << u"other delete 0 ok; clear ok"_s << B + C << u"2回 ¥200 ¥120 ¥80 ¥100"_s << one << u"1 2026年11月20日 08:00:00 ¥50"_s + d + u" / "_s + clear + u" / "_s + changed.arg(u"クリア"_s);
+    QTest::newRow("a line another program appends, then a deposit") << A + B + C << u"append; type 300; return"_s << A + B + C + line("2026年12月06日", "07:00:00", "9") + now("300") << u"5回 ¥559 ¥300 ¥9 ¥112"_s << today << QString();
     const QString undo = u" のデータを元に戻してもいいですか？"_s, nothing = u"元に戻せる削除やクリアはありません。"_s;
-    QTest::newRow("delete, then undo: back in its place, once") << A + B + C << u"delete 1 ok; undo ok; undo"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one
-            << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo + u" / "_s + nothing;
-    QTest::newRow("clear, deposit, undo: the deposit after them") << A + B + C << u"clear ok; type 500; return; undo ok"_s << A + B + C + now("500")
-            << u"4回 ¥750 ¥500 ¥50 ¥188"_s << today << clear + u" / 3 件（合計 ¥250）"_s + undo;
-    QTest::newRow("undo after a restart, 12.5 and an unread line as they were") << line("2026年11月20日", "08:00:00", "12.5") + Unreadable + B + C
-            << u"delete 2 ok; restart; undo ok"_s << line("2026年11月20日", "08:00:00", "12.5") + Unreadable + B + C << u"3回 ¥213 ¥120 ¥13 ¥71"_s << one
-            << u"3 2026年12月05日 21:15:00 ¥80"_s + d + u" / 台帳ファイルの 2 行目を読み取れませんでした。 / 3 2026年12月05日 21:15:00 ¥80"_s + undo;
-    QTest::newRow("a deposit deleted, undone, all cleared and undone, in one window") << A + B + C << u"type 300; return; delete 3 ok; undo ok; clear ok; undo ok"_s
-            << A + B + C + now("300") << u"4回 ¥550 ¥300 ¥50 ¥138"_s << today
-            << u"4 2026年12月06日 19:04:05 ¥300"_s + d + u" / 4 2026年12月06日 19:04:05 ¥300"_s + undo + u" / "_s + clear + u" / 4 件（合計 ¥550）"_s + undo;
+    QTest::newRow("delete, then undo: back in its place, once") << A + B + C << u"delete 1 ok; undo ok; undo"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo + u" / "_s + nothing;
+    QTest::newRow("clear, deposit, undo: the deposit after them") << A + B + C << u"clear ok; type 500; return; undo ok"_s << A + B + C + now("500") << u"4回 ¥750 ¥500 ¥50 ¥188"_s << today << clear + u" / 3 件（合計 ¥250）"_s + undo;
+    QTest::newRow("undo after a restart, 12.5 and an unread line as they were") << line("2026年11月20日", "08:00:00", "12.5") + Unreadable + B + C << u"delete 2 ok; restart; undo ok"_s << line("2026年11月20日", "08:00:00", "12.5") + Unreadable + B + C << u"3回 ¥213 ¥120 ¥13 ¥71"_s << one << u"3 2026年12月05日 21:15:00 ¥80"_s + d + u" / 台帳ファイルの 2 行目を読み取れませんでした。 / 3 2026年12月05日 21:15:00 ¥80"_s + undo;
+    QTest::newRow("a deposit deleted, undone, all cleared and undone, in one window") << A + B + C << u"type 300; return; delete 3 ok; undo ok; clear ok; undo ok"_s << A + B + C + now("300") << u"4回 ¥550 ¥300 ¥50 ¥138"_s << today << u"4 2026年12月06日 19:04:05 ¥300"_s + d + u" / 4 2026年12月06日 19:04:05 ¥300"_s + undo + u" / "_s + clear + u" / 4 件（合計 ¥550）"_s + undo;
     // "failing STEP N": the next N times the ledger's write takes that step, it fails.
     const auto failing = [](WriteStep step, int times) { return u"failing %1 %2; "_s.arg(int(step)).arg(times); };
-    QTest::newRow("undo's rewrite fails: both files as they were, a second Ctrl+Z works") << A + B + C
-            << u"delete 1 ok; "_s + failing(WriteStep::WriteLedger, 1) + u"undo ok; undo ok"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one
-            << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo
-                    + u" / 台帳ファイルを書き換えられなかったため、元に戻せませんでした。台帳ファイルと控えは元のままで、一覧はファイルの内容を表示しています。"_s
-                    + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo;
-    QTest::newRow("no recovery point can be made: no clearing") << A + B + C << failing(WriteStep::OpenJournal, 1) + u"clear ok"_s << A + B + C
-            << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << clear + u" / 元に戻せるように台帳ファイルの控えを作ろうとしましたが、作れなかったためクリアをやめました。台帳ファイルと控えは元のままです。"_s;
-    QTest::newRow("neither written nor written back: said, and put back at the next start") << A + B + C
-            << failing(WriteStep::WriteLedger, 3) + u"delete 1 ok; restart"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one
-            << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 台帳ファイルを書き換えられず、元の内容にも戻せなかったため、削除できませんでした。"
-                                                     "元の内容は次のファイルに残してあり、次に台帳ファイルを読むときに戻します。"_s;
-    QTest::newRow("a spoiled recovery point: its line never comes back, and is told") << A + B + C << u"delete 1 ok; spoil; undo ok; spoil; undo"_s << A + B + C
-            << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo
-                    + u"（控えの 1 行は入金として読み取れないため戻しません） / "_s + nothing + u"（控えの 1 行は入金として読み取れないため戻しません）"_s;
-    QTest::newRow("undo, Cancel; the box keeps Ctrl+Z while it holds text") << A + B + C << u"clear ok; undo cancel; type 5; undo"_s << QByteArray()
-            << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear + u" / 3 件（合計 ¥250）"_s + undo;
-    QTest::newRow("undo past the entry limit: refused") << D.repeated(32766) << u"clear ok; type 5; return; undo"_s << now("5") << u"1回 ¥5 ¥5 ¥5 ¥5"_s << today
-            << clear + u" / 元に戻すと入金の記録が 32,766 回を超えるか、合計が扱える金額を超えるため、元に戻せません。台帳ファイルは元のままです。"_s;
-    QTest::newRow("only a UTF-8 mark: deposits go on in UTF-8") << QByteArray("\xEF\xBB\xBF") << u"clear; type 500; return"_s
-            << QByteArray("\xEF\xBB\xBF\"2026年12月06日\",\"19:04:05\",500\r\n") << just500 << today << QString();
+    QTest::newRow("undo's rewrite fails: both files as they were, a second Ctrl+Z works") << A + B + C << u"delete 1 ok; "_s + failing(WriteStep::WriteLedger, 1) + u"undo ok; undo ok"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo + u" / 台帳ファイルを書き換えられなかったため、元に戻せませんでした。台帳ファイルと控えは元のままで、一覧はファイルの内容を表示しています。"_s + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo;
+    QTest::newRow("no recovery point can be made: no clearing") << A + B + C << failing(WriteStep::OpenJournal, 1) + u"clear ok"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << clear + u" / 元に戻せるように台帳ファイルの控えを作ろうとしましたが、作れなかったためクリアをやめました。台帳ファイルと控えは元のままです。"_s;
+    QTest::newRow("neither written nor written back: said, and put back at the next start") << A + B + C << failing(WriteStep::WriteLedger, 3) + u"delete 1 ok; restart"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 台帳ファイルを書き換えられず、元の内容にも戻せなかったため、削除できませんでした。" "元の内容は次のファイルに残してあり、次に台帳ファイルを読むときに戻します。 / 台帳ファイルの前回の書き換え（削除、クリア、元に戻す操作）が途中で止まっていたため、書き換える前の内容に戻しました。"_s;
+    QTest::newRow("a spoiled recovery point: its line never comes back, and is told") << A + B + C << u"delete 1 ok; spoil; undo ok; spoil; undo"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo + u"（控えの 1 行は入金として読み取れないため戻しません） / "_s + nothing + u"（控えの 1 行は入金として読み取れないため戻しません）"_s;
+    QTest::newRow("undo, Cancel; the box keeps Ctrl+Z while it holds text") << A + B + C << u"clear ok; undo cancel; type 5; undo"_s << QByteArray() << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear + u" / 3 件（合計 ¥250）"_s + undo;
+    QTest::newRow("undo past the entry limit: refused") << D.repeated(32766) << u"clear ok; type 5; return; undo"_s << now("5") << u"1回 ¥5 ¥5 ¥5 ¥5"_s << today << clear + u" / 元に戻すと入金の記録が 32,766 回を超えるか、合計が扱える金額を超えるため、元に戻せません。台帳ファイルは元のままです。"_s;
+    QTest::newRow("only a UTF-8 mark: deposits go on in UTF-8") << QByteArray("\xEF\xBB\xBF") << u"clear; type 500; return"_s << QByteArray("\xEF\xBB\xBF\"2026年12月06日\",\"19:04:05\",500\r\n") << just500 << today << QString();
 }
 
 void tst_MainWindow::session()
@@ -430,14 +404,12 @@ void tst_MainWindow::session()
             w = start(f);
             QVERIFY(QTest::qWaitForWindowActive(w.get()));
         } else if (verb == u"spoil") {
-            QFile file(recoveryPoint);
-            QVERIFY(file.open(QIODevice::Append) && file.write("\x01\x02\r\n") > 0);
+            QVERIFY(writeFile(recoveryPoint, "\x01\x02\r\n", QIODevice::Append));
         } else if (verb == u"failing") {
             std::tie(failingStep, failuresLeft) = std::pair(WriteStep(arg.toInt()), answer.toInt());
             setWriteStepHook([](WriteStep at) { return at == failingStep && failuresLeft-- > 0; });
         } else if (verb == u"append") { // another program
-            QFile file(f.path());
-            QVERIFY(file.open(QIODevice::Append) && file.write(line("2026年12月06日", "07:00:00", "9")) > 0);
+            QVERIFY(writeFile(f.path(), line("2026年12月06日", "07:00:00", "9"), QIODevice::Append));
         }
         // A recovery point changes only into the ledger before the step, never into an empty one
         // over one that held something.

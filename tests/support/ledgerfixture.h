@@ -23,16 +23,24 @@ public:
     {
         return QDir(dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     }
-    void write(const QByteArray &bytes) const
-    {
-        QFile file(path());
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path()));
-    }
+    void write(const QByteArray &bytes) const;
 
 private:
     QTemporaryDir m_dir;
 };
+
+// Writes, or appends, all of `bytes` to the file at `path`.
+inline bool writeFile(const QString &path, const QByteArray &bytes, QIODevice::OpenMode mode = QIODevice::WriteOnly)
+{
+    QFile file(path);
+    return file.open(mode) && file.write(bytes) == bytes.size();
+}
+
+inline void LedgerFixture::write(const QByteArray &bytes) const
+{
+    if (!writeFile(path(), bytes))
+        qFatal("cannot write %s", qPrintable(path()));
+}
 
 inline QByteArray bytesOf(const QString &path)
 {
