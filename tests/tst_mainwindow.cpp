@@ -186,7 +186,6 @@ private slots:
     void refusedDepositsLeaveTheFileAndKeepTheText();
     void installedFamily_data();
     void installedFamily();
-    void fittedScale_data();
     void fittedScale();
     void startsWithTheLedgerAsItIsThen();
     // Last: once the application is told to exit, no event loop of this process runs again.
@@ -494,26 +493,14 @@ void tst_MainWindow::installedFamily()
     QTEST(Fonts::installedFamily(designed), "installed");
 }
 
-// Widths are remembered by the shape of a text: the rows share one shape, not the width or face.
-void tst_MainWindow::fittedScale_data()
-{
-    QTest::addColumn<bool>("fixed");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("width");
-    QTest::newRow("fits as designed") << false << u"¥16,418,212"_s << 200;
-    QTest::newRow("same shape, narrower") << false << u"¥27,529,323"_s << 60;
-    QTest::newRow("same shape and width, other face") << true << u"¥38,630,434"_s << 60;
-}
-
 void tst_MainWindow::fittedScale()
 {
-    QFETCH(bool, fixed);
-    QFETCH(QString, text);
-    QFETCH(int, width);
-    const QFont designed = fixed ? Fonts::fixed(15.75) : Fonts::proportional(9);
-    // As designed where it fits, else made two pixels narrower than its place.
-    const qreal natural = QFontMetricsF(designed).horizontalAdvance(text);
-    QCOMPARE(Fonts::fittedScale(designed, text, width), natural <= width ? 1.0 : (width - 2) / natural);
+    // As designed where it fits; else drawn two pixels narrower than its place. Widths are
+    // remembered by the shape of a text, never for another width or face.
+    const QFont faces[] = { Fonts::proportional(9), Fonts::fixed(15.75) };
+    QCOMPARE(Fonts::fittedScale(faces[0], u"¥16,418,212"_s, 200), 1.0);
+    for (const QFont &font : faces)
+        QCOMPARE(qRound(Fonts::fittedScale(font, u"¥27,529,323"_s, 60) * QFontMetricsF(font).horizontalAdvance(u"¥27,529,323"_s)), 58);
 }
 
 void tst_MainWindow::startsWithTheLedgerAsItIsThen()
