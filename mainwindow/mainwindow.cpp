@@ -780,8 +780,8 @@ void MainWindow::reportUnreadLedger()
 {
     if (m_rolledBack)
         MessageBox::show(this, u"台帳ファイルを元に戻しました"_s,
-                         u"台帳ファイルの前回の書き換え（削除、クリア、元に戻す操作）が途中で止まっていたため、"
-                         "書き換える前の内容に戻しました。\n\nファイル: %1"_s.arg(QFileInfo(m_ledgerPath).absoluteFilePath()),
+                         u"台帳ファイルの前回の書き換え（削除、クリア、元に戻す操作）は途中で止まっていました。\n"
+                         "台帳ファイルを書き換える前の内容に戻してあります。\n\nファイル: %1"_s.arg(QFileInfo(m_ledgerPath).absoluteFilePath()),
                          MessageBox::Icon::Information, MessageBox::Buttons::Ok);
     if (!m_loadStatus.ok()) {
         warn(u"台帳ファイルを読めません"_s,
