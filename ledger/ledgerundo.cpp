@@ -15,17 +15,27 @@
 
 namespace {
 
-// An entry as a rewrite writes it: its texts and its amount as the list shows it.
-QByteArray keyOf(const LedgerEntries &entries, qsizetype row)
+// An entry as a rewrite writes it: its texts and its amount as the list shows it. The program's
+// own texts are packed into a number, so that most keys need no allocation.
+struct EntryKey
 {
-    const qint64 amount = rewrittenAmount(entries.amount(row)).raw();
-    QByteArray key(reinterpret_cast<const char *>(&amount), sizeof amount);
-    if (const auto standard = entries.standardDateTime(row)) {
-        const quint16 fields[] = { standard->year, standard->month, standard->day,
-                                   standard->hour, standard->minute, standard->second };
-        return key.append(reinterpret_cast<const char *>(fields), sizeof fields);
-    }
-    return key + '\0' + entries.dateText(row).toUtf8() + '\0' + entries.timeText(row).toUtf8();
+    qint64 amount = 0;
+    quint64 when = 0;
+    QString texts; // texts in another form, the date and the time
+
+    friend bool operator==(const EntryKey &, const EntryKey &) = default;
+    friend size_t qHash(const EntryKey &key, size_t seed) { return qHashMulti(seed, key.amount, key.when, key.texts); }
+};
+
+EntryKey keyOf(const LedgerEntries &entries, qsizetype row)
+{
+    EntryKey key;
+    key.amount = rewrittenAmount(entries.amount(row)).raw();
+    if (const auto s = entries.standardDateTime(row))
+        key.when = quint64(s->year) << 40 | quint64(s->month) << 32 | quint64(s->day) << 24 | quint64(s->hour) << 16 | quint64(s->minute) << 8 | s->second;
+    else
+        key.texts = entries.dateText(row) + u'\0' + entries.timeText(row);
+    return key;
 }
 
 bool beyondLimits(const QList<UnreadLines> &unread)
@@ -91,8 +101,8 @@ RecoveryMerge mergeRecoveryPoint(QByteArrayView recovery, QByteArrayView ledger)
         qsizetype missing = 0;
     };
     const qsizetype m = before.entries.size(), n = now.entries.size();
-    QList<QByteArray> keys(m);
-    QHash<QByteArray, Places> places;
+    QList<EntryKey> keys(m);
+    QHash<EntryKey, Places> places;
     places.reserve(m);
     QList<qsizetype> later(m, -1);
     for (qsizetype i = m - 1; i >= 0; --i) {
