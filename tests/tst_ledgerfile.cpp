@@ -284,6 +284,7 @@ void tst_LedgerFile::undoPutsBackOnlyWhatIsMissing_data()
     QTest::newRow("two entries on one line") << A.chopped(2) + "," + B + C << A + B << A + B + C << 1 << 0;
     QTest::newRow("an unread line the ledger still holds, before a restored entry") << A + B + Utf8 + C << A + Utf8 + C << A + B + Utf8 + C << 1 << 0;
     QTest::newRow("a UTF-8 mark before CP932 lines: never written") << Bom + A + B + C << A + C << B + A + C << 1 << 1;
+    QTest::newRow("a quote inside a text: read, but never written") << A + QByteArray("x\"y,\"08:00:00\",5\r\n") << A << A << 0 << 1;
     QTest::newRow("binary lines: offered never") << A + QByteArray("\x01\x02\xff\r\n\"\x81\",\"x\r\n") + B << A << A + B << 1 << 2;
     QTest::newRow("a cleared UTF-8 ledger: back in UTF-8") << Bom + Utf8 << QByteArray() << Bom + Utf8 << 1 << 0;
     const QByteArray x1 = "\"\x82\x50\x82\x4F\x81\x7C\",\"9 \x8E\x9E\",1\r\n", x2 = "\"\x82\x50\x82\x4F\x81\x7C\",\"10 \x8E\x9E\",1\r\n";
