@@ -129,8 +129,8 @@ struct OpenedFile
 
 // Opens a regular file without blocking. In a folder anyone may write to, sticky or not, a
 // symbolic link is followed only when it is this user's own or the folder owner's (the kernel's
-// fs.protected_symlinks rule, whatever that setting is on this machine). With `create`, a missing file is created empty, never
-// through a link.
+// fs.protected_symlinks rule, whatever that setting is on this machine). With `create`, a missing
+// file is created empty, never through a link.
 OpenedFile openRegularFile(const QString &path, int flags, bool create = false);
 
 // Every byte of an open regular file, fed to `digest` as it is read, up to MaxLedgerBytes.
