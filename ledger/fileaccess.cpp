@@ -2,16 +2,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fileaccess.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QScopeGuard>
 
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -192,19 +193,27 @@ QString temporaryFilePrefix(const QString &path)
 
 void removeLeftTemporaryFiles(const QString &path)
 {
-    const QString prefix = temporaryFilePrefix(path);
-    QDir dir = QFileInfo(path).absoluteDir();
-    for (const QString &name : dir.entryList({ prefix + u'*' }, QDir::Files | QDir::Hidden | QDir::System)) {
+    // Every load passes here: the folder's names are compared as bytes, and only a match is
+    // looked at, where QDir's name filter matched a pattern against each name.
+    const QByteArray prefix = QFile::encodeName(temporaryFilePrefix(path));
+    DIR *const dir = ::opendir(QFile::encodeName(QFileInfo(path).absolutePath()).constData());
+    if (!dir)
+        return;
+    const auto closeDir = qScopeGuard([dir] { ::closedir(dir); });
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArrayView name(entry->d_name);
+        if (!name.startsWith(prefix))
+            continue;
         // ".<name>.porunka-<pid>-XXXXXX", of this user, whose process is gone.
-        const QStringView rest = QStringView(name).sliced(prefix.size());
-        const qsizetype dash = rest.indexOf(u'-');
-        bool number = false;
-        const pid_t pid = dash > 0 ? pid_t(rest.first(dash).toInt(&number)) : 0;
+        const QByteArrayView rest = name.sliced(prefix.size());
+        const qsizetype dash = rest.indexOf('-');
+        pid_t pid = 0;
+        const bool number = dash > 0 && std::from_chars(rest.data(), rest.data() + dash, pid).ptr == rest.data() + dash;
         struct stat st {};
         if (number && pid > 0 && rest.size() == dash + 7
-            && ::lstat(QFile::encodeName(dir.filePath(name)).constData(), &st) == 0 && S_ISREG(st.st_mode)
+            && ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
             && st.st_uid == ::geteuid() && ::kill(pid, 0) != 0 && errno == ESRCH)
-            dir.remove(name);
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
 }
 
