@@ -41,29 +41,6 @@ bool sameTime(const timespec &a, const timespec &b)
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// A system call retried while a signal interrupts it.
-template<typename Call>
-auto retried(Call call)
-{
-    decltype(call()) result;
-    do
-        result = call();
-    while (result < 0 && errno == EINTR);
-    return result;
-}
-
-FileResult writeAt(int fd, QByteArrayView bytes, off_t at)
-{
-    while (!bytes.isEmpty()) {
-        const ssize_t written = retried([&] { return ::pwrite(fd, bytes.data(), std::size_t(bytes.size()), at); });
-        if (written <= 0) // nothing written and no reason given: cut short all the same
-            return failure(FileFailure::Write, written < 0 ? errno : 0);
-        bytes = bytes.sliced(written);
-        at += written;
-    }
-    return {};
-}
-
 } // namespace
 
 void setWriteStepHook(WriteStepHook hook)
@@ -109,7 +86,7 @@ FileResult overwriteInPlace(int fd, QByteArrayView bytes)
         return failure(FileFailure::Write, errno);
     if (stepFails(WriteStep::WriteLedger))
         return failure(FileFailure::Write, errno);
-    if (const FileResult written = writeAt(fd, bytes, 0); !written.ok())
+    if (const FileResult written = writeAllBytes(fd, bytes, 0); !written.ok())
         return written;
     if (stepFails(WriteStep::SyncLedger) || ::fdatasync(fd) != 0)
         return failure(FileFailure::Flush, errno);
@@ -161,7 +138,7 @@ FileResult linkNewFile(const QString &path, QByteArrayView bytes, const struct s
     }
     if (stepFails(WriteStep::WriteJournal))
         return failure(FileFailure::Write, errno);
-    if (const FileResult written = writeAt(file.fd(), bytes, 0); !written.ok())
+    if (const FileResult written = writeAllBytes(file.fd(), bytes, 0); !written.ok())
         return written;
     giveAttributesOf(file.fd(), like);
     if (stepFails(WriteStep::SyncJournal) || ::fdatasync(file.fd()) != 0)
@@ -327,13 +304,17 @@ FileResult readAllBytes(int fd, QByteArray &out, ContentDigest *digest)
     return {};
 }
 
-FileResult writeAllBytes(int fd, QByteArrayView bytes)
+FileResult writeAllBytes(int fd, QByteArrayView bytes, off_t at)
 {
     while (!bytes.isEmpty()) {
-        const ssize_t written = retried([&] { return ::write(fd, bytes.data(), std::size_t(bytes.size())); });
+        const ssize_t written = retried([&] {
+            return at < 0 ? ::write(fd, bytes.data(), std::size_t(bytes.size()))
+                          : ::pwrite(fd, bytes.data(), std::size_t(bytes.size()), at);
+        });
         if (written <= 0) // nothing written and no reason given: cut short all the same
             return failure(FileFailure::Write, written < 0 ? errno : 0);
         bytes = bytes.sliced(written);
+        at = at < 0 ? at : at + written;
     }
     return {};
 }

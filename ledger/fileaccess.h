@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cerrno>
 #include <utility>
 
 #include <sys/stat.h>
@@ -136,8 +137,19 @@ OpenedFile openRegularFile(const QString &path, int flags, bool create = false);
 // Every byte of an open regular file, fed to `digest` as it is read, up to MaxLedgerBytes.
 FileResult readAllBytes(int fd, QByteArray &out, ContentDigest *digest);
 
-// Writes all of `bytes`, on through short writes.
-FileResult writeAllBytes(int fd, QByteArrayView bytes);
+// Writes all of `bytes`, on through short writes: at the file offset, or from `at`.
+FileResult writeAllBytes(int fd, QByteArrayView bytes, off_t at = -1);
+
+// A system call retried while a signal interrupts it.
+template<typename Call>
+auto retried(Call call)
+{
+    decltype(call()) result;
+    do
+        result = call();
+    while (result < 0 && errno == EINTR);
+    return result;
+}
 
 // The stamp of an open file, its whole content read and digested, never held.
 FileResult stampOf(int fd, FileStamp &stamp);

@@ -59,10 +59,7 @@ LedgerLoad LoadLedger(const QString &path)
     ContentDigest content;
     const int fd = file.handle.fd();
     const bool complete = readLedgerPieces(load, file.st.st_size, ReadChunk, [&](char *to, qint64 most) {
-        ssize_t got;
-        do
-            got = ::read(fd, to, std::size_t(most));
-        while (got < 0 && errno == EINTR);
+        const ssize_t got = retried([&] { return ::read(fd, to, std::size_t(most)); });
         if (got < 0)
             read = { FileFailure::Read, errno };
         else if (content.length() + got > MaxLedgerBytes) // it grew while being read
