@@ -132,6 +132,11 @@ std::unique_ptr<ChmFile> ChmFile::open(const QString &path)
     if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0)
         return nullptr;
 
+    return fromReaderOutput(output);
+}
+
+std::unique_ptr<ChmFile> ChmFile::fromReaderOutput(const QByteArray &output)
+{
     std::unique_ptr<ChmFile> file(new ChmFile);
     if (!file->parse(output))
         return nullptr;

@@ -20,6 +20,9 @@ public:
     // nullptr when the file cannot be opened or read whole.
     static std::unique_ptr<ChmFile> open(const QString &path);
 
+    // The file the reader program wrote out; nullptr when that is incomplete or damaged.
+    static std::unique_ptr<ChmFile> fromReaderOutput(const QByteArray &output);
+
     // The reader program: by default beside this program, or where it is installed.
     static void setReaderPath(const QString &path);
     static QString readerPath();

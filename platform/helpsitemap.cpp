@@ -2,12 +2,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "helpsitemap.h"
 
+#include "helptext.h"
+
 #include <QRegularExpression>
-#include <QTextDocumentFragment>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+// Deeper lists are read into the deepest: the trees are walked by recursion, and no reader
+// follows a contents tree further down.
+constexpr qsizetype MaxDepth = 32;
 
 // An attribute's value, quoted or bare, with its character references resolved.
 QString attribute(const QString &attributes, const QString &name)
@@ -19,7 +24,7 @@ QString attribute(const QString &attributes, const QString &name)
         if (match.captured(1).compare(name, Qt::CaseInsensitive) != 0)
             continue;
         const QString value = match.captured(2) + match.captured(3) + match.captured(4);
-        return value.contains(u'&') ? QTextDocumentFragment::fromHtml(value).toPlainText() : value;
+        return HelpText::resolveReferences(value);
     }
     return {};
 }
@@ -43,7 +48,7 @@ QList<SitemapEntry> parseSitemap(const QString &html)
             if (closing && open.size() > 1)
                 open.removeLast();
             else if (!closing)
-                open.append(open.last()->isEmpty() ? open.last() : &open.last()->last().children);
+                open.append(open.last()->isEmpty() || open.size() >= MaxDepth ? open.last() : &open.last()->last().children);
         } else if (name == u"object") {
             if (!closing) {
                 inObject = attribute(match.captured(3), u"type"_s).compare(u"text/sitemap", Qt::CaseInsensitive) == 0;

@@ -5,10 +5,13 @@
 #include "chmfile.h"
 #include "controls.h"
 #include "helpsitemap.h"
+#include "helptext.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QImageReader>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,36 +42,6 @@ constexpr int EntryRole = Qt::UserRole + 1;
 // Zoom steps the user chose, kept for every help window while the program runs.
 int zoomSteps = 0;
 
-// For matching as a Japanese reader expects, one character for one, so that positions in the
-// folded text are positions in the text: full-width letters and digits as ASCII, half-width
-// katakana as full-width, katakana as hiragana, small kana as large, letters in lower case.
-QString folded(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        char16_t u = c.unicode();
-        if (u >= 0xFF01 && u <= 0xFF5E)
-            u = char16_t(u - 0xFEE0);
-        else if (u == 0x3000)
-            u = u' ';
-        else if (u >= 0xFF61 && u <= 0xFF9F)
-            u = QString(c).normalized(QString::NormalizationForm_KC).front().unicode();
-        if (u >= 0x30A1 && u <= 0x30F6)
-            u = char16_t(u - 0x60);
-        switch (u) {
-        case 0x3041: case 0x3043: case 0x3045: case 0x3047: case 0x3049:
-        case 0x3063: case 0x3083: case 0x3085: case 0x3087: case 0x308E:
-            ++u;
-            break;
-        default:
-            break;
-        }
-        out.append(QChar(u).toLower());
-    }
-    return out;
-}
-
 // A sitemap's or a link's page as a path inside the file: "ms-its:x.chm::/a.htm" and
 // "mk:@MSITStore:x.chm::/a.htm" name a page of this file too.
 QString pathOf(QString local)
@@ -92,23 +65,21 @@ public:
         connect(this, &QTextBrowser::anchorClicked, this, &ChmBrowser::follow);
     }
 
+    // Never an invalid value: with one, the document would fall back to opening the name as a
+    // file itself, and a planted page could show any file, or wait for ever on a FIFO.
     QVariant loadResource(int type, const QUrl &url) override
     {
         const QUrl resolved = source().resolved(url);
-        if (resolved.scheme() != Scheme)
-            return {};
-        const auto bytes = m_file.read(resolved.path());
-        if (!bytes)
-            return {};
+        const auto bytes = resolved.scheme() == Scheme ? m_file.read(resolved.path()) : std::nullopt;
         switch (type) {
         case QTextDocument::ImageResource:
-            return QImage::fromData(*bytes);
+            return pictureOf(bytes.value_or(QByteArray()));
         case QTextDocument::StyleSheetResource:
-            return m_file.decode(*bytes);
+            return bytes ? m_file.decode(*bytes) : QString();
         case QTextDocument::HtmlResource:
-            return pageText(m_file, *bytes);
+            return bytes ? pageText(m_file, *bytes) : QString();
         default:
-            return *bytes;
+            return bytes.value_or(QByteArray());
         }
     }
 
@@ -123,7 +94,14 @@ public:
                                                        | QRegularExpression::DotMatchesEverythingOption);
         const QByteArray head = bytes.left(4096);
         const QByteArray declared = charset.match(QString::fromLatin1(head)).captured(1).toLatin1();
-        return file.decode(bytes, declared).remove(script);
+        const QString html = file.decode(bytes, declared).remove(script);
+        if (HelpText::laysOutQuickly(html))
+            return html;
+        // Laid out, it would hold the window for minutes: its words alone, and why.
+        constexpr qsizetype MostShown = 1 << 20;
+        const HelpText::Page page = HelpText::pageText(html);
+        return u"<p><b>このページは複雑すぎるため、書式を付けずに表示しています。</b></p><pre>%1</pre>"_s
+                .arg(page.text.left(MostShown).toHtmlEscaped());
     }
 
     // Called once each page is in, whatever brought it: a link, the history or a pane.
@@ -140,6 +118,25 @@ protected:
     }
 
 private:
+    // A picture of the file, unless decoding it would take more memory than a page may. Never a
+    // null one: for that, the document would load the picture's name from the disk instead.
+    static QImage pictureOf(const QByteArray &bytes)
+    {
+        constexpr qint64 MostPixels = 4096 * 4096;
+        QBuffer buffer;
+        buffer.setData(bytes);
+        QImageReader reader(&buffer);
+        const QSize size = reader.size();
+        QImage picture;
+        if (size.isValid() && qint64(size.width()) * size.height() <= MostPixels)
+            picture = reader.read();
+        if (picture.isNull()) {
+            picture = QImage(1, 1, QImage::Format_ARGB32);
+            picture.fill(Qt::transparent);
+        }
+        return picture;
+    }
+
     // List bullets and numbers are drawn in the scheme's text colour, whatever colours the page
     // sets: on a page that sets its own background they must stand out from that.
     void keepMarkersReadable()
@@ -327,7 +324,7 @@ void HelpWindow::createPanes()
     connect(m_results, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         if (const QString path = item->data(PathRole).toString(); !path.isEmpty()) {
             open(path);
-            highlight(folded(m_searchText->text().trimmed()));
+            highlight(HelpText::folded(m_searchText->text().trimmed()));
         }
     });
     connect(m_results, &QListWidget::itemClicked, m_results, &QListWidget::itemActivated);
@@ -369,11 +366,11 @@ void HelpWindow::fillIndex(const QList<SitemapEntry> &entries, int depth)
 
 void HelpWindow::filterIndex(const QString &typed)
 {
-    const QString key = folded(typed.trimmed());
+    const QString key = HelpText::folded(typed.trimmed());
     QListWidgetItem *first = nullptr;
     for (int i = 0; i < m_index->count(); ++i) {
         QListWidgetItem *item = m_index->item(i);
-        const bool shown = folded(item->text().trimmed()).startsWith(key);
+        const bool shown = HelpText::folded(item->text().trimmed()).startsWith(key);
         item->setHidden(!shown);
         if (shown && !first)
             first = item;
@@ -426,10 +423,8 @@ const QList<HelpWindow::Page> &HelpWindow::pages()
     for (const QString &path : m_file->files()) {
         if (!path.endsWith(u".htm", Qt::CaseInsensitive) && !path.endsWith(u".html", Qt::CaseInsensitive))
             continue;
-        QTextDocument document;
-        document.setHtml(ChmBrowser::pageText(*m_file, m_file->read(path).value_or(QByteArray())));
-        const QString title = document.metaInformation(QTextDocument::DocumentTitle).trimmed();
-        m_pages.append({ path, title.isEmpty() ? path.mid(1) : title, folded(document.toPlainText()) });
+        const HelpText::Page page = HelpText::pageText(ChmBrowser::pageText(*m_file, m_file->read(path).value_or(QByteArray())));
+        m_pages.append({ path, page.title.isEmpty() ? path.mid(1) : page.title, HelpText::folded(page.text) });
     }
     return m_pages;
 }
@@ -439,11 +434,11 @@ void HelpWindow::search(const QString &text)
     m_searchText->setText(text);
     m_results->clear();
     // Japanese has no spaces between words: any run of characters matches.
-    const QString key = folded(text.trimmed());
+    const QString key = HelpText::folded(text.trimmed());
     if (key.isEmpty())
         return;
     for (const Page &page : pages()) {
-        if (page.text.contains(key) || folded(page.title).contains(key)) {
+        if (page.text.contains(key) || HelpText::folded(page.title).contains(key)) {
             auto *item = new QListWidgetItem(page.title, m_results);
             item->setData(PathRole, page.path);
         }
@@ -456,15 +451,16 @@ void HelpWindow::highlight(const QString &key)
 {
     if (key.isEmpty())
         return;
-    const QString text = folded(m_page->document()->toRawText());
+    QList<qsizetype> origins;
+    const QString text = HelpText::folded(m_page->document()->toRawText(), &origins);
     QList<QTextEdit::ExtraSelection> marks;
     QTextCharFormat marked;
     marked.setBackground(QColor(0xFF, 0xE0, 0x60));
     marked.setForeground(Qt::black);
     for (qsizetype at = text.indexOf(key); at >= 0; at = text.indexOf(key, at + key.size())) {
         QTextCursor cursor(m_page->document());
-        cursor.setPosition(int(at));
-        cursor.setPosition(int(at + key.size()), QTextCursor::KeepAnchor);
+        cursor.setPosition(int(origins[at]));
+        cursor.setPosition(int(origins[at + key.size()]), QTextCursor::KeepAnchor);
         marks.append({ cursor, marked });
     }
     m_page->setExtraSelections(marks);

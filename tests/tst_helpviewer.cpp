@@ -16,15 +16,35 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
+#include <QTextFrame>
 #include <QTreeWidget>
+#include <QtEndian>
 
 #include <functional>
+
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 const QString HelpSources = QStringLiteral(PORUNKA_HELP_DIR);
+
+// A help file as its reader hands it over: each file's path and bytes, in order.
+std::unique_ptr<ChmFile> helpFile(const QList<std::pair<QByteArray, QByteArray>> &files)
+{
+    QByteArray out = "PORUNKA-CHM 1\n";
+    for (const auto &[path, bytes] : files) {
+        char lengths[8];
+        qToLittleEndian(quint32(path.size()), lengths);
+        out += QByteArray(lengths, 4) + path;
+        qToLittleEndian(quint64(bytes.size()), lengths);
+        out += QByteArray(lengths, 8) + bytes;
+    }
+    return ChmFile::fromReaderOutput(out);
+}
 
 } // namespace
 
@@ -46,6 +66,8 @@ private slots:
     void damagedFilesAreReportedNotFatal();
     void panesOfAFileCompiledElsewhere_data();
     void panesOfAFileCompiledElsewhere();
+    void plantedFilesReachNothingOutsideAndTakeBoundedWork_data();
+    void plantedFilesReachNothingOutsideAndTakeBoundedWork();
 
 private:
     QTemporaryDir m_dir;
@@ -240,6 +262,52 @@ void tst_HelpViewer::panesOfAFileCompiledElsewhere()
         }
     }
     QTEST(shows, "shows");
+}
+
+void tst_HelpViewer::plantedFilesReachNothingOutsideAndTakeBoundedWork_data()
+{
+    // A page (OUT: a folder outside the file holding secret.png, secret.css and a FIFO) or a
+    // contents file, and the page's words that must show.
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<QByteArray>("contents");
+    const QByteArray deep = QByteArray("<ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"d\"></object>").repeated(100000);
+    QTest::newRow("a picture by file: URL") << QByteArray("<img src=\"file://OUT/secret.png\">words") << QByteArray();
+    QTest::newRow("a picture by absolute path") << QByteArray("<img src=\"OUT/secret.png\">words") << QByteArray();
+    QTest::newRow("a picture up and out") << QByteArray("<img src=\"../../../../../../../..OUT/secret.png\">words") << QByteArray();
+    QTest::newRow("a style sheet") << QByteArray("<head><link rel=\"stylesheet\" href=\"file://OUT/secret.css\"></head>words") << QByteArray();
+    QTest::newRow("a FIFO") << QByteArray("<img src=\"file://OUT/fifo\">words") << QByteArray();
+    QTest::newRow("endless bytes") << QByteArray("<img src=\"file:///dev/zero\">words") << QByteArray();
+    QTest::newRow("20,000 nested tables") << QByteArray("<table><tr><td>").repeated(20000) + "words" << QByteArray();
+    QTest::newRow("contents 100,000 deep") << QByteArray("words") << deep;
+}
+
+void tst_HelpViewer::plantedFilesReachNothingOutsideAndTakeBoundedWork()
+{
+    QFETCH(QByteArray, page);
+    QFETCH(QByteArray, contents);
+    const QByteArray out = QFile::encodeName(QDir::current().absoluteFilePath(u"out"_s));
+    QVERIFY(QDir().mkdir(u"out"_s) && writeFile(u"out/secret.png"_s, bytesOf(HelpSources + u"/qoru/porunka.png"_s))
+            && writeFile(u"out/secret.css"_s, "body { color: red }") && ::mkfifo(out + "/fifo", 0600) == 0);
+    // The kernel tells of every open of a file in that folder.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watch >= 0 && ::inotify_add_watch(watch, out.constData(), IN_OPEN) >= 0);
+    QWidget owner;
+    auto *window = new HelpWindow(helpFile({ { "/index.html", page.replace("OUT", out) }, { "/toc.hhc", contents } }),
+                                  u"Planted.chm"_s, &owner);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto *browser = window->findChild<QTextBrowser *>(u"helpBrowser"_s);
+    QVERIFY2(browser->toPlainText().contains(u"words"), qPrintable(browser->toPlainText().left(100)));
+    char events[4096];
+    const ssize_t read = ::read(watch, events, sizeof events);
+    ::close(watch);
+    QCOMPARE(read, -1); // nothing was opened
+    QVERIFY(browser->document()->rootFrame()->childFrames().size() <= 1); // not 20,000 tables laid out
+    // Every entry of the deepest contents is there, the deepest at a depth still walked.
+    int entries = 0;
+    for (QTreeWidgetItemIterator it(window->findChild<QTreeWidget *>(u"helpContents"_s)); *it; ++it)
+        entries += (*it)->text(0) == u"d";
+    QCOMPARE(entries, contents.isEmpty() ? 0 : 100000);
 }
 
 QTEST_MAIN(tst_HelpViewer)
