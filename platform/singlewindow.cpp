@@ -4,9 +4,11 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,6 +18,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr int WaitMs = 2000;
+// A window that has not answered in this long is not coming: its program hangs or is stopped.
+constexpr int AnswerMs = 1000;
 
 bool peerIsThisUser(qintptr descriptor)
 {
@@ -53,8 +57,16 @@ bool SingleWindow::claim()
         if (!peerIsThisUser(holder.socketDescriptor()))
             return true;
         holder.write("front\n");
-        holder.waitForBytesWritten(WaitMs);
-        return false;
+        // Waited for in an event loop, so that a window of this same process can answer too.
+        QEventLoop answered;
+        connect(&holder, &QLocalSocket::readyRead, &answered, &QEventLoop::quit);
+        connect(&holder, &QLocalSocket::disconnected, &answered, &QEventLoop::quit);
+        QTimer::singleShot(AnswerMs, &answered, &QEventLoop::quit);
+        if (!holder.canReadLine())
+            answered.exec(QEventLoop::ExcludeUserInputEvents);
+        // Without an answer this program opens a window of its own: a second window on the file
+        // is safe, as every write checks the file is still what its window read.
+        return holder.readLine() != "ok\n";
     }
     return true;
 }
@@ -63,6 +75,10 @@ void SingleWindow::answer()
 {
     while (QLocalSocket *caller = m_server->nextPendingConnection()) {
         const bool same = peerIsThisUser(caller->socketDescriptor());
+        if (same) {
+            caller->write("ok\n");
+            caller->flush();
+        }
         caller->deleteLater();
         if (same)
             emit activationRequested();

@@ -21,7 +21,8 @@ public:
 
     // True when this program is to show the ledger's window: the name was free, or is held by
     // another user's program (then the check before every rewrite still protects the file).
-    // False when a program of this user has the window; it has been asked to come to the front.
+    // False when a program of this user has the window and answered the request to come to the
+    // front; true again when it does not answer within a second.
     bool claim();
 
 signals:

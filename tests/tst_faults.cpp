@@ -481,6 +481,11 @@ void tst_Faults::theProgramStartedTwiceOpensOneWindow()
     QVERIFY(startIn(second, f.dir()) && second.waitForFinished(20000));
     QVERIFY(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0);
     QCOMPARE(first.state(), QProcess::Running);
+    // A window that does not answer (here stopped) does not keep the next start from its own.
+    ::kill(pid_t(first.processId()), SIGSTOP);
+    QVERIFY(startIn(second, f.dir()) && !second.waitForFinished(3000));
+    second.kill();
+    QVERIFY(second.waitForFinished());
     first.kill();
     QVERIFY(first.waitForFinished());
 
