@@ -55,6 +55,19 @@ QString installedFamily(const QString &designed)
     return designed;
 }
 
+QString latinFamily()
+{
+    static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
+        for (const QString &candidate : { u"DejaVu Sans"_s, u"Noto Sans"_s, u"Liberation Sans"_s, u"FreeSans"_s }) {
+            if (installed.contains(candidate))
+                return candidate;
+        }
+        return u"Sans Serif"_s;
+    }();
+    return family;
+}
+
 namespace {
 
 QFont make(const QString &family, qreal points, QFont::StyleHint hint)

@@ -21,6 +21,10 @@ QString fixedFamily();
 // then other Japanese Gothic faces.
 void installSubstitutes();
 
+// An installed face made for Latin and Cyrillic, to stand before a Japanese face where text of
+// those scripts is read at length: the Japanese faces draw Cyrillic full width.
+QString latinFamily();
+
 // The first of `designed` and its substitutes that is installed, as the font database names
 // it; `designed` itself when none is, for fontconfig to choose.
 QString installedFamily(const QString &designed);

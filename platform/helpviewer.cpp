@@ -15,11 +15,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Beside the owner, never over it: on the side with more room, as wide as that room allows down
-// to a readable width, and within the screen.
+// Beside the owner on the side with more room, as wide as that room allows; where the room is
+// narrower than the window can be, over the owner's edge at the screen's, so that the rest of the
+// owner stays in reach; always within the screen.
 void placeBeside(QWidget &window, const QWidget &owner)
 {
-    constexpr int ReadableWidth = 280;
     const QRect available = owner.screen()->availableGeometry();
     const QRect ownerFrame = owner.frameGeometry();
     const QRect ownerClient = owner.geometry();
@@ -31,9 +31,10 @@ void placeBeside(QWidget &window, const QWidget &owner)
     const int roomLeft = ownerFrame.left() - available.left();
     const bool right = roomRight >= roomLeft;
     const int room = std::max(roomLeft, roomRight) - frame.left() - frame.right();
-    const int width = std::min(window.width(), std::max(room, ReadableWidth));
+    const int width = std::min(window.width(), std::max(room, window.minimumWidth()));
     const int height = std::min(window.height(), available.height() - frame.top() - frame.bottom());
-    const int x = right ? ownerFrame.right() + 1 + frame.left() : ownerFrame.left() - frame.right() - width;
+    const int x = right ? std::min(ownerFrame.right() + 1, available.right() + 1 - width - frame.right()) + frame.left()
+                        : std::max(ownerFrame.left(), available.left() + frame.left() + width) - frame.right() - width;
     const int y = ownerFrame.top() + frame.top();
     window.setGeometry(
             std::clamp(x, available.left() + frame.left(), available.right() - frame.right() - width + 1),
@@ -108,8 +109,8 @@ void HelpViewer::displayTopic(const QString &fileName)
         window->setGeometry(defined);
     else
         placeBeside(*window, *m_owner);
-    // Where the room beside the owner is narrow, the page has it all; the pane is a click away.
-    window->showNavigation(window->width() >= 600);
+    // Only on a screen narrower than the window is meant to be does the page have it all.
+    window->showNavigation(window->width() >= window->minimumWidth());
     window->show();
 }
 

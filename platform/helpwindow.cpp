@@ -4,9 +4,11 @@
 
 #include "chmfile.h"
 #include "controls.h"
+#include "fonts.h"
 #include "helpsitemap.h"
 #include "helptext.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QBuffer>
 #include <QHBoxLayout>
@@ -19,12 +21,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextBlock>
 #include <QTextFrame>
+#include <QToolButton>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -39,8 +44,11 @@ const QString Scheme = u"chm"_s;
 constexpr int PathRole = Qt::UserRole;
 constexpr int EntryRole = Qt::UserRole + 1;
 
-// Zoom steps the user chose, kept for every help window while the program runs.
-int zoomSteps = 0;
+// The zoom the user chose, in percent, kept for every help window while the program runs.
+int zoomPercent = 100;
+constexpr int ZoomStep = 10, LeastZoom = 50, MostZoom = 300;
+// The least the panes and the page read comfortably in.
+constexpr QSize LeastSize(720, 480);
 
 // A sitemap's or a link's page as a path inside the file: "ms-its:x.chm::/a.htm" and
 // "mk:@MSITStore:x.chm::/a.htm" name a page of this file too.
@@ -107,17 +115,56 @@ public:
     // Called once each page is in, whatever brought it: a link, the history or a pane.
     std::function<void()> shown;
 
+    // Lays the page out again at `percent` of its sizes, where the reader was.
+    void zoomTo(int percent)
+    {
+        zoomPercent = std::clamp(percent, LeastZoom, MostZoom);
+        const QScrollBar *bar = verticalScrollBar();
+        const qreal place = bar->maximum() > 0 ? qreal(bar->value()) / bar->maximum() : 0;
+        reload();
+        verticalScrollBar()->setValue(qRound(place * verticalScrollBar()->maximum()));
+    }
+
 protected:
     void doSetSource(const QUrl &url, QTextDocument::ResourceType type) override
     {
         setExtraSelections({}); // the marks of a search belong to the page they were made on
         QTextBrowser::doSetSource(url, type);
+        applyZoom();
         keepMarkersReadable();
         if (shown)
             shown();
     }
 
 private:
+    // Zooming the browser's own font leaves text whose size the page sets as it was: every size
+    // the page sets is scaled too.
+    void applyZoom()
+    {
+        const qreal factor = zoomPercent / 100.0;
+        QFont base = font();
+        base.setPointSizeF(base.pointSizeF() * factor);
+        document()->setDefaultFont(base);
+        if (zoomPercent == 100)
+            return;
+        QTextCursor cursor(document());
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                QTextCharFormat format = fragment.charFormat();
+                if (format.hasProperty(QTextFormat::FontPointSize))
+                    format.setFontPointSize(format.fontPointSize() * factor);
+                else if (format.hasProperty(QTextFormat::FontPixelSize))
+                    format.setProperty(QTextFormat::FontPixelSize, qRound(format.intProperty(QTextFormat::FontPixelSize) * factor));
+                else
+                    continue;
+                cursor.setPosition(fragment.position());
+                cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+                cursor.setCharFormat(format);
+            }
+        }
+    }
+
     // A picture of the file, unless decoding it would take more memory than a page may. Never a
     // null one: for that, the document would load the picture's name from the disk instead.
     static QImage pictureOf(const QByteArray &bytes)
@@ -166,23 +213,106 @@ private:
     const ChmFile &m_file;
 };
 
+// The page as a screen reader reads it: a read-only document whose text is the page's words,
+// without the marks the document keeps where its tables and pictures stand (a space for each,
+// so that places in the text stay places in the document).
+class PageAccessible : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit PageAccessible(QWidget *page) : QAccessibleWidget(page, QAccessible::Document) { }
+
+    static QAccessibleInterface *create(const QString &className, QObject *object)
+    {
+        auto *page = className == u"QTextBrowser" ? dynamic_cast<ChmBrowser *>(object) : nullptr;
+        return page ? new PageAccessible(page) : nullptr;
+    }
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface *>(this)
+                                                  : QAccessibleWidget::interface_cast(type);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = state.multiLine = true;
+        return state;
+    }
+    QString text(QAccessible::Text kind) const override
+    {
+        return kind == QAccessible::Value ? words() : QAccessibleWidget::text(kind);
+    }
+
+    QString text(int start, int end) const override { return words().mid(start, end - start); }
+    int characterCount() const override { return int(words().size()); }
+    int cursorPosition() const override { return page()->textCursor().position(); }
+    void setCursorPosition(int position) override { select(position, position); }
+    int selectionCount() const override { return page()->textCursor().hasSelection() ? 1 : 0; }
+    void selection(int, int *start, int *end) const override
+    {
+        const QTextCursor cursor = page()->textCursor();
+        *start = cursor.hasSelection() ? cursor.selectionStart() : 0;
+        *end = cursor.hasSelection() ? cursor.selectionEnd() : 0;
+    }
+    void addSelection(int start, int end) override { select(start, end); }
+    void setSelection(int, int start, int end) override { select(start, end); }
+    void removeSelection(int) override { setCursorPosition(cursorPosition()); }
+    void scrollToSubstring(int start, int end) override { select(start, end); }
+    QRect characterRect(int offset) const override
+    {
+        QTextCursor cursor(page()->document());
+        cursor.setPosition(std::clamp(offset, 0, characterCount()));
+        const QRect place = page()->cursorRect(cursor);
+        return QRect(page()->viewport()->mapToGlobal(place.topLeft()), place.size());
+    }
+    int offsetAtPoint(const QPoint &point) const override
+    {
+        return page()->cursorForPosition(page()->viewport()->mapFromGlobal(point)).position();
+    }
+    QString attributes(int offset, int *start, int *end) const override
+    {
+        *start = offset;
+        *end = offset + 1;
+        return {};
+    }
+
+private:
+    QTextBrowser *page() const { return static_cast<QTextBrowser *>(widget()); }
+    QString words() const { return page()->toPlainText().replace(QChar::ObjectReplacementCharacter, u' '); }
+    void select(int start, int end)
+    {
+        QTextCursor cursor(page()->document());
+        cursor.setPosition(std::clamp(start, 0, characterCount()));
+        cursor.setPosition(std::clamp(end, 0, characterCount()), QTextCursor::KeepAnchor);
+        page()->setTextCursor(cursor);
+        page()->ensureCursorVisible();
+    }
+};
+
 HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file, const QString &fileName, QWidget *owner)
     : QWidget(owner, Qt::Window), m_file(std::move(file))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(u"helpWindow"_s);
     setWindowTitle(m_file->title().isEmpty() ? fileName : m_file->title());
-    resize(860, 560);
+    // Latin and Cyrillic in a face made for them: a Japanese face draws them full width.
+    QFont reading = QApplication::font();
+    reading.setFamilies({ Fonts::latinFamily(), Fonts::installedFamily(Fonts::proportionalFamily()) });
+    setFont(reading);
+    resize(860, 600);
 
+    static const bool readable = (QAccessible::installFactory(&PageAccessible::create), true);
+    Q_UNUSED(readable);
     m_page = new ChmBrowser(*m_file, this);
     m_page->setObjectName(u"helpBrowser"_s);
-    m_page->zoomIn(zoomSteps);
+    m_page->setAccessibleName(u"ページ"_s);
     createPanes();
     createToolBar();
 
     m_find = new QLineEdit(this);
     m_find->setObjectName(u"findInPage"_s);
     m_find->setPlaceholderText(u"ページ内を検索（Enter で次へ、Esc で閉じる）"_s);
+    m_find->setAccessibleName(u"ページ内の検索"_s);
     m_find->hide();
     connect(m_find, &QLineEdit::returnPressed, this, &HelpWindow::findInPage);
     connect(new QShortcut(Qt::Key_Escape, m_find, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated, m_find,
@@ -199,7 +329,11 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file, const QString &fileName, Q
     splitter->addWidget(right);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({ 240, 620 });
+    splitter->setCollapsible(1, false);
     layout()->addWidget(splitter);
+    // Room for the whole toolbar, the panes and a page some forty characters wide.
+    const int page = 40 * m_page->fontMetrics().horizontalAdvance(u'あ');
+    setMinimumSize(std::max({ LeastSize.width(), layout()->minimumSize().width(), 240 + page }), LeastSize.height());
 
     m_page->shown = [this] { followInContents(); };
     m_page->setSource(QUrl(Scheme + u':' + m_file->defaultTopic()));
@@ -229,9 +363,10 @@ void HelpWindow::createToolBar()
         return a;
     };
     m_navigation = bar->addAction(u"ナビゲーション"_s);
+    m_navigation->setShortcut(Qt::Key_F9);
     m_navigation->setCheckable(true);
     m_navigation->setChecked(true);
-    m_navigation->setToolTip(u"目次・索引・検索の欄を表示または非表示にします"_s);
+    m_navigation->setToolTip(u"目次・索引・検索の欄を表示または非表示にします (F9)"_s);
     connect(m_navigation, &QAction::toggled, m_panes, &QWidget::setVisible);
     QAction *back = action(u"戻る"_s, QKeySequence::Back, [this] { m_page->backward(); });
     QAction *forward = action(u"進む"_s, QKeySequence::Forward, [this] { m_page->forward(); });
@@ -241,11 +376,20 @@ void HelpWindow::createToolBar()
     connect(m_page, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     action(u"ホーム"_s, QKeySequence(), [this] { open(m_file->defaultTopic()); });
     action(u"印刷"_s, QKeySequence::Print, &HelpWindow::print);
-    action(u"拡大"_s, QKeySequence::ZoomIn, [this] { m_page->zoomIn(); ++zoomSteps; });
-    action(u"縮小"_s, QKeySequence::ZoomOut, [this] { m_page->zoomOut(); --zoomSteps; });
+    action(u"拡大"_s, QKeySequence::ZoomIn, [this] { m_page->zoomTo(zoomPercent + ZoomStep); });
+    action(u"縮小"_s, QKeySequence::ZoomOut, [this] { m_page->zoomTo(zoomPercent - ZoomStep); });
+    auto *actualSize = new QAction(u"元の大きさ"_s, this);
+    actualSize->setShortcut(Qt::CTRL | Qt::Key_0);
+    connect(actualSize, &QAction::triggered, this, [this] { m_page->zoomTo(100); });
+    addAction(actualSize);
     action(u"ページ内の検索"_s, QKeySequence::Find, [this] { m_find->show(); m_find->setFocus(); m_find->selectAll(); });
-    for (QAction *a : bar->actions())
+    for (QAction *a : bar->actions() + actions())
         a->setShortcutContext(Qt::WindowShortcut);
+    // Shown only when the window is made narrower than it opens: it still says what it is.
+    if (auto *more = bar->findChild<QToolButton *>(u"qt_toolbar_ext_button"_s)) {
+        more->setAccessibleName(u"その他のコマンド"_s);
+        more->setToolTip(more->accessibleName());
+    }
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
     layout->setSpacing(2);
@@ -256,6 +400,7 @@ void HelpWindow::createPanes()
 {
     m_panes = new QTabWidget(this);
     m_panes->setObjectName(u"helpPanes"_s);
+    m_panes->setAccessibleName(u"ナビゲーション"_s);
 
     m_contents = new QTreeWidget(m_panes);
     m_contents->setObjectName(u"helpContents"_s);
@@ -283,6 +428,7 @@ void HelpWindow::createPanes()
     m_indexFilter = new QLineEdit(index);
     m_indexFilter->setObjectName(u"helpIndexFilter"_s);
     m_indexFilter->setPlaceholderText(u"キーワードを入力"_s);
+    m_indexFilter->setAccessibleName(u"索引のキーワード"_s);
     m_index = new QListWidget(index);
     m_index->setObjectName(u"helpIndex"_s);
     m_index->setAccessibleName(u"索引"_s);
@@ -315,6 +461,7 @@ void HelpWindow::createPanes()
     m_searchText = new QLineEdit(searching);
     m_searchText->setObjectName(u"helpSearchText"_s);
     m_searchText->setPlaceholderText(u"検索する語を入力"_s);
+    m_searchText->setAccessibleName(u"検索する語"_s);
     auto *find = new QPushButton(u"検索"_s, searching);
     m_results = new QListWidget(searching);
     m_results->setObjectName(u"helpSearchResults"_s);
@@ -484,9 +631,12 @@ void HelpWindow::findInPage()
 
 void HelpWindow::switchPane()
 {
-    // F6 goes between the navigation pane and the page, as in the original viewer.
-    if (m_panes->isVisible() && (m_page->hasFocus() || m_find->hasFocus()))
+    // F6 goes between the navigation pane and the page, as in the original viewer, showing the
+    // pane where it was hidden.
+    if (m_page->hasFocus() || m_find->hasFocus()) {
+        m_navigation->setChecked(true);
         m_panes->currentWidget()->setFocus();
+    }
     else
         m_page->setFocus();
 }

@@ -16,7 +16,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
+#include <QAccessible>
+#include <QScreen>
+#include <QTabBar>
+#include <QTextBlock>
 #include <QTextFrame>
+#include <QTextLayout>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtEndian>
 
@@ -68,6 +75,9 @@ private slots:
     void panesOfAFileCompiledElsewhere();
     void plantedFilesReachNothingOutsideAndTakeBoundedWork_data();
     void plantedFilesReachNothingOutsideAndTakeBoundedWork();
+    void searchFoldsWhatAJapaneseUserTypes_data();
+    void searchFoldsWhatAJapaneseUserTypes();
+    void readableOnALaptopScreenBesideOrOverTheOwner();
 
 private:
     QTemporaryDir m_dir;
@@ -308,6 +318,96 @@ void tst_HelpViewer::plantedFilesReachNothingOutsideAndTakeBoundedWork()
     for (QTreeWidgetItemIterator it(window->findChild<QTreeWidget *>(u"helpContents"_s)); *it; ++it)
         entries += (*it)->text(0) == u"d";
     QCOMPARE(entries, contents.isEmpty() ? 0 : 100000);
+}
+
+void tst_HelpViewer::searchFoldsWhatAJapaneseUserTypes_data()
+{
+    // What the user types, a page's text (also an index keyword), what the search marks on it.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("marked");
+    QTest::newRow("half-width voiced") << u"ﾊﾞｯｸｱｯﾌﾟ"_s << u"バックアップを取る"_s << u"バックアップ"_s;
+    QTest::newRow("half-width in the page") << u"ばっくあっぷ"_s << u"ﾊﾞｯｸｱｯﾌﾟを取る"_s << u"ﾊﾞｯｸｱｯﾌﾟ"_s;
+    QTest::newRow("hiragana for katakana") << u"みとらだ"_s << u"ミトラダ.txt に"_s << u"ミトラダ"_s;
+    QTest::newRow("small kana as large, twice") << u"ﾌｫﾙﾀﾞｰ"_s << u"フオルダーのフォルダー"_s << u"フオルダー フォルダー"_s;
+    QTest::newRow("semi-voiced") << u"ﾊﾟｽ"_s << u"パスワード"_s << u"パス"_s;
+    QTest::newRow("a spacing mark") << u"ハ゛ック"_s << u"バックする"_s << u"バック"_s;
+    QTest::newRow("full-width letters") << u"ＴＸＴ"_s << u"ミトラダ.txt"_s << u"txt"_s;
+    QTest::newRow("unvoiced is another word") << u"ﾊｯｸ"_s << u"バック"_s << QString();
+}
+
+void tst_HelpViewer::searchFoldsWhatAJapaneseUserTypes()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, text);
+    const QByteArray keyword = "<ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"" + text.toUtf8()
+            + "\"><param name=\"Local\" value=\"index.html\"></object></ul>";
+    QWidget owner;
+    HelpWindow window(helpFile({ { "/index.html", "<meta charset=utf-8><p>" + text.toUtf8() }, { "/i.hhk", keyword } }),
+                      u"t.chm"_s, &owner);
+    window.search(typed);
+    auto *results = window.findChild<QListWidget *>(u"helpSearchResults"_s);
+    emit results->itemActivated(results->item(0));
+    QStringList marked;
+    for (const QTextEdit::ExtraSelection &mark : window.findChild<QTextBrowser *>(u"helpBrowser"_s)->extraSelections())
+        marked.append(mark.cursor.selectedText());
+    QTEST(marked.join(u' '), "marked");
+    // The index filter folds the same way, from the keyword's start.
+    window.findChild<QLineEdit *>(u"helpIndexFilter"_s)->setText(typed);
+    const bool fromStart = !marked.isEmpty() && text.startsWith(marked.first());
+    QCOMPARE(window.findChild<QListWidget *>(u"helpIndex"_s)->item(0)->isHidden(), !fromStart);
+}
+
+void tst_HelpViewer::readableOnALaptopScreenBesideOrOverTheOwner()
+{
+    // A Japanese desktop's font, the screen this test runs on (1280x800 or 1366x768), the owner
+    // in its middle, as the program's own window is.
+    QApplication::setFont(Fonts::proportional(9));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget owner;
+    owner.setFixedSize(631, 452);
+    owner.move(screen.center() - QPoint(315, 226));
+    owner.show();
+    HelpViewer viewer(&owner, { HelpSources });
+    viewer.displayTopic(u"QoruHelp.chm"_s);
+    auto *window = qobject_cast<HelpWindow *>(viewer.windows().value(0));
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QRect place = window->frameGeometry();
+    QVERIFY2(screen.contains(place) && place.width() >= 720 && place.height() >= 480, qPrintable(QDebug::toString(place)));
+    QVERIFY(place.intersected(owner.frameGeometry()).width() <= owner.width() * 3 / 4); // the owner still in reach
+    auto *panes = window->findChild<QWidget *>(u"helpPanes"_s);
+    auto *page = window->findChild<QTextBrowser *>(u"helpBrowser"_s);
+    const QFontMetrics metrics(page->font());
+    QVERIFY(panes->isVisible() && page->viewport()->width() >= 40 * metrics.horizontalAdvance(u'あ'));
+    // Latin is proportional and Cyrillic narrower than kana, in the panes and the page.
+    QVERIFY(metrics.horizontalAdvance(u"iiii"_s) < metrics.horizontalAdvance(u"WWWW"_s)
+            && metrics.horizontalAdvance(u"Привет"_s) < 5 * metrics.horizontalAdvance(u'あ'));
+    QCOMPARE(panes->font().families(), page->font().families());
+    // Every command on the toolbar, none behind an overflow; F9 hides and shows the panes; F6
+    // from the page shows them too.
+    for (QToolButton *button : window->findChild<QToolBar *>()->findChildren<QToolButton *>())
+        QVERIFY2(button->isVisible() != (button->objectName() == u"qt_toolbar_ext_button"), qPrintable(button->text()));
+    QTest::keyClick(window, Qt::Key_F9);
+    QVERIFY(!panes->isVisible());
+    page->setFocus();
+    QTest::keyClick(page, Qt::Key_F6);
+    QVERIFY(panes->isVisible() && panes->isAncestorOf(QApplication::focusWidget()));
+    // Every control has a name for a screen reader.
+    for (QWidget *control : window->findChildren<QWidget *>()) {
+        if (control->isVisible() && control->focusPolicy() != Qt::NoFocus && !qobject_cast<QTabBar *>(control))
+            QVERIFY2(!QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty(), control->metaObject()->className());
+    }
+    // And the page's text, without the marks the document keeps for its frames and pictures.
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(page);
+    const QString said = read->textInterface()->text(0, read->textInterface()->characterCount());
+    QVERIFY(said.contains(u"財布に残った小銭") && !said.contains(QChar(0xFDD0)) && !said.contains(QChar(0xFDD1)) && !said.contains(QChar::ObjectReplacementCharacter));
+    // Zoom enlarges the text the page's style sheet sizes, and Ctrl+0 brings it back.
+    const auto lineHeight = [&] { return page->document()->find(u"財布に残った小銭"_s).block().layout()->lineAt(0).height(); };
+    const qreal normal = lineHeight();
+    QTest::keyClick(window, Qt::Key_Plus, Qt::ControlModifier);
+    QVERIFY(lineHeight() > normal * 1.05);
+    QTest::keyClick(window, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(lineHeight(), normal);
 }
 
 QTEST_MAIN(tst_HelpViewer)
