@@ -602,9 +602,7 @@ void tst_MainWindow::aUsersVisit()
     QList<QPointer<QWidget>> help;
     for (QWidget *window : w.helpViewer()->windows())
         help.append(window);
-    QCOMPARE(help.size(), 2); // the program's help and the larger edition's, beside the window
-    for (QWidget *window : help)
-        QVERIFY(!window->frameGeometry().intersects(w.frameGeometry()));
+    QCOMPARE(help.size(), 2); // the program's help and the larger edition's
     w.showFullScreen(); // as a window manager may offer: undone at once
     QVERIFY(!w.isFullScreen() && w.size() == QSize(631, 452));
 
