@@ -3,13 +3,15 @@
 #include "chmfile.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringDecoder>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 #include <sys/resource.h>
 
@@ -17,10 +19,17 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr QByteArrayView Magic = "PORUNKA-CHM 1\n";
-constexpr int ReaderTimeoutMs = 10000;
+constexpr QByteArrayView Magic = "PORUNKA-CHM 2\n";
+constexpr QByteArrayView WholeMagic = "PORUNKA-CHM 1\n";
+constexpr quint32 MaxPath = 512;
+constexpr qsizetype MaxFiles = 1 << 20;
+constexpr quint64 MaxObject = 16 << 20; // as the reader hands out at most
+constexpr quint64 Refused = ~quint64(0);
+// A list or a file that takes longer is not coming: the reader is stopped.
+constexpr int ListTimeoutMs = 10000;
+constexpr int ReadTimeoutMs = 5000;
 constexpr rlim_t ReaderMemory = rlim_t(512) << 20;
-constexpr rlim_t ReaderSeconds = 10;
+constexpr rlim_t ReaderSeconds = 60;
 
 QString &configuredReader()
 {
@@ -65,6 +74,13 @@ bool isPage(const QString &path)
     return path.endsWith(u".html", Qt::CaseInsensitive) || path.endsWith(u".htm", Qt::CaseInsensitive);
 }
 
+// A name inside the file as HTML Help looks it up: "\\" for "/", from the top.
+QString pathKey(QString path)
+{
+    path.replace(u'\\', u'/');
+    return path.startsWith(u'/') || path.startsWith(u"::") ? path : u'/' + path;
+}
+
 bool isOrdinary(const QString &path)
 {
     return path.size() > 1 && path[0] == u'/' && path[1] != u'#' && path[1] != u'$';
@@ -92,17 +108,35 @@ QString ChmFile::readerPath()
     return QStringLiteral(PORUNKA_LIBEXEC_DIR "/porunka-chmreader");
 }
 
+ChmFile::~ChmFile() = default;
+
 std::unique_ptr<ChmFile> ChmFile::open(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable())
         return nullptr;
+    std::unique_ptr<ChmFile> file(new ChmFile);
+    file->m_path = info.absoluteFilePath();
+    if (!file->startReader(&file->m_listed))
+        return nullptr;
+    file->finishOpening();
+    return file;
+}
 
-    QProcess reader;
+std::unique_ptr<ChmFile> ChmFile::another() const
+{
+    if (m_path.isEmpty())
+        return std::unique_ptr<ChmFile>(new ChmFile(*this));
+    return open(m_path);
+}
+
+bool ChmFile::startReader(QHash<QString, Object> *listing) const
+{
+    m_reader = std::make_shared<QProcess>();
+    QProcess &reader = *m_reader;
     reader.setProgram(readerPath());
-    reader.setArguments({ info.absoluteFilePath() });
+    reader.setArguments({ m_path });
     reader.setProcessChannelMode(QProcess::SeparateChannels);
-    reader.setStandardInputFile(QProcess::nullDevice());
     reader.setStandardErrorFile(QProcess::nullDevice());
     reader.setChildProcessModifier([] {
         const rlimit memory { ReaderMemory, ReaderMemory };
@@ -110,29 +144,55 @@ std::unique_ptr<ChmFile> ChmFile::open(const QString &path)
         setrlimit(RLIMIT_AS, &memory);
         setrlimit(RLIMIT_CPU, &cpu);
     });
-    reader.start(QIODevice::ReadOnly);
+    reader.start();
     if (!reader.waitForStarted()) {
-        qWarning("cannot start %s: %s", qPrintable(reader.program()),
-                 qPrintable(reader.errorString()));
-        return nullptr;
+        qWarning("cannot start %s: %s", qPrintable(reader.program()), qPrintable(reader.errorString()));
+        m_reader.reset();
+        return false;
     }
-    QByteArray output;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (reader.state() != QProcess::NotRunning && elapsed.elapsed() < ReaderTimeoutMs) {
-        reader.waitForReadyRead(100);
-        output += reader.readAllStandardOutput();
+    // The list of files; the same list again when the reader is started anew.
+    QDeadlineTimer deadline(ListTimeoutMs);
+    QByteArray magic;
+    if (!receive(Magic.size(), deadline, magic) || magic != Magic)
+        return stopReader();
+    QHash<QString, Object> listed;
+    for (;;) {
+        QByteArray length, path, size;
+        if (!receive(4, deadline, length))
+            return stopReader();
+        const quint32 pathLength = qFromLittleEndian<quint32>(length.constData());
+        if (pathLength == 0)
+            break;
+        if (pathLength > MaxPath || listed.size() >= MaxFiles || !receive(pathLength, deadline, path) || !receive(8, deadline, size))
+            return stopReader();
+        listed.insert(pathKey(decodeText(path)), { path, qFromLittleEndian<quint64>(size.constData()) });
     }
-    if (reader.state() != QProcess::NotRunning) {
-        reader.kill();
-        reader.waitForFinished();
-        return nullptr;
-    }
-    output += reader.readAllStandardOutput();
-    if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0)
-        return nullptr;
+    if (listing)
+        *listing = std::move(listed);
+    else if (listed.size() != m_listed.size())
+        return stopReader(); // the file changed under the window
+    return true;
+}
 
-    return fromReaderOutput(output);
+bool ChmFile::stopReader() const
+{
+    if (m_reader) {
+        m_reader->kill();
+        m_reader->waitForFinished();
+        m_reader.reset();
+    }
+    return false;
+}
+
+bool ChmFile::receive(qint64 size, const QDeadlineTimer &deadline, QByteArray &into) const
+{
+    while (m_reader->bytesAvailable() < size) {
+        if (deadline.hasExpired() || (!m_reader->waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())))
+                                      && m_reader->bytesAvailable() < size))
+            return false;
+    }
+    into = m_reader->read(size);
+    return true;
 }
 
 std::unique_ptr<ChmFile> ChmFile::fromReaderOutput(const QByteArray &output)
@@ -140,38 +200,45 @@ std::unique_ptr<ChmFile> ChmFile::fromReaderOutput(const QByteArray &output)
     std::unique_ptr<ChmFile> file(new ChmFile);
     if (!file->parse(output))
         return nullptr;
-    file->readSystemFile();
-    if (file->m_defaultTopic.isEmpty() || !file->m_objects.contains(file->m_defaultTopic)) {
-        const QStringList files = file->files();
-        if (files.contains(u"/index.html"_s)) {
-            file->m_defaultTopic = u"/index.html"_s;
-        } else {
-            const auto page = std::find_if(files.begin(), files.end(), isPage);
-            file->m_defaultTopic = page != files.end() ? *page : QString();
-        }
-    }
+    file->finishOpening();
     return file;
+}
+
+void ChmFile::finishOpening()
+{
+    readSystemFile();
+    // The file's own, else its index page, else its first page; none when that cannot be read:
+    // the file is damaged.
+    const QStringList pages = files();
+    if (!m_listed.contains(pathKey(m_defaultTopic))) {
+        const auto firstPage = std::find_if(pages.begin(), pages.end(), isPage);
+        m_defaultTopic = pages.contains(u"/index.html"_s) ? u"/index.html"_s : firstPage != pages.end() ? *firstPage : QString();
+    }
+    if (!read(m_defaultTopic))
+        m_defaultTopic.clear();
 }
 
 bool ChmFile::parse(const QByteArray &output)
 {
-    if (!output.startsWith(Magic))
+    if (!output.startsWith(WholeMagic))
         return false;
-    qsizetype pos = Magic.size();
+    qsizetype pos = WholeMagic.size();
     while (pos < output.size()) {
         if (output.size() - pos < 4)
             return false;
         const quint32 pathLength = qFromLittleEndian<quint32>(output.constData() + pos);
         pos += 4;
-        if (pathLength == 0 || pathLength > 512 || output.size() - pos < qsizetype(pathLength) + 8)
+        if (pathLength == 0 || pathLength > MaxPath || output.size() - pos < qsizetype(pathLength) + 8)
             return false;
-        const QString path = decodeText(QByteArrayView(output.constData() + pos, pathLength));
+        const QByteArray path = output.mid(pos, pathLength);
         pos += pathLength;
         const quint64 length = qFromLittleEndian<quint64>(output.constData() + pos);
         pos += 8;
         if (length > quint64(output.size() - pos))
             return false;
-        m_objects.insert(path, output.mid(pos, qsizetype(length)));
+        const QString key = pathKey(decodeText(path));
+        m_listed.insert(key, { path, length });
+        m_objects.insert(key, output.mid(pos, qsizetype(length)));
         pos += qsizetype(length);
     }
     return true;
@@ -179,16 +246,40 @@ bool ChmFile::parse(const QByteArray &output)
 
 std::optional<QByteArray> ChmFile::read(const QString &objectPath) const
 {
-    const auto found = m_objects.constFind(objectPath);
-    if (found == m_objects.cend())
+    const QString key = pathKey(objectPath);
+    const auto found = m_listed.constFind(key);
+    if (found == m_listed.cend())
         return std::nullopt;
-    return *found;
+    if (m_path.isEmpty() || m_objects.contains(key))
+        return m_objects.value(key);
+    if (found->length > MaxObject)
+        return std::nullopt;
+    // A reader that ended (its limits, a damaged part of the file) is started again, once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!m_reader && !startReader())
+            return std::nullopt;
+        m_reader->write(found->name + '\n');
+        QDeadlineTimer deadline(ReadTimeoutMs);
+        QByteArray length, bytes;
+        if (receive(8, deadline, length)) {
+            const quint64 size = qFromLittleEndian<quint64>(length.constData());
+            if (size == Refused) {
+                // chmlib is not to be trusted after a failure: its caches may hand out zeros.
+                stopReader();
+                return std::nullopt;
+            }
+            if (size == found->length && receive(qint64(size), deadline, bytes))
+                return bytes;
+        }
+        stopReader();
+    }
+    return std::nullopt;
 }
 
 QStringList ChmFile::files() const
 {
     QStringList list;
-    for (auto it = m_objects.cbegin(); it != m_objects.cend(); ++it) {
+    for (auto it = m_listed.cbegin(); it != m_listed.cend(); ++it) {
         if (isOrdinary(it.key()))
             list.append(it.key());
     }
@@ -199,7 +290,7 @@ QStringList ChmFile::files() const
 void ChmFile::readSystemFile()
 {
     // #SYSTEM: a version, then records of a 16-bit code, a 16-bit length and that many bytes.
-    const QByteArray data = m_objects.value(u"/#SYSTEM"_s);
+    const QByteArray data = read(u"/#SYSTEM"_s).value_or(QByteArray());
     QByteArray window, title;
     qsizetype pos = 4;
     while (pos + 4 <= data.size()) {
@@ -212,7 +303,7 @@ void ChmFile::readSystemFile()
         pos += length;
         while (!value.isEmpty() && value.back() == '\0')
             value.chop(1);
-        const auto path = [&] { return value.front() == '/' ? decodeText(value) : u'/' + decodeText(value); };
+        const auto path = [&] { return pathKey(decode(value)); };
         if (code == 0 && !value.isEmpty())
             m_contents = path();
         else if (code == 1 && !value.isEmpty())
@@ -235,9 +326,9 @@ void ChmFile::readSystemFile()
         if (m_index.isEmpty() && file.endsWith(u".hhk", Qt::CaseInsensitive))
             m_index = file;
     }
-    if (!m_objects.contains(m_contents))
+    if (!m_listed.contains(m_contents))
         m_contents.clear();
-    if (!m_objects.contains(m_index))
+    if (!m_listed.contains(m_index))
         m_index.clear();
 }
 
@@ -245,8 +336,8 @@ void ChmFile::readWindowDefinition(const QByteArray &name)
 {
     // #WINDOWS: a count and an entry size, then HH_WINTYPE records whose strings are offsets
     // into #STRINGS; the fields used: the name (2), which fields are valid (3), the place (8-11).
-    const QByteArray windows = m_objects.value(u"/#WINDOWS"_s);
-    const QByteArray strings = m_objects.value(u"/#STRINGS"_s);
+    const QByteArray windows = read(u"/#WINDOWS"_s).value_or(QByteArray());
+    const QByteArray strings = read(u"/#STRINGS"_s).value_or(QByteArray());
     if (windows.size() < 8)
         return;
     const quint32 count = qFromLittleEndian<quint32>(windows.constData());
@@ -282,4 +373,23 @@ QString ChmFile::decode(QByteArrayView bytes, const QByteArray &declared) const
             return named.decode(bytes);
     }
     return decodeText(bytes, codePageOf(m_language));
+}
+
+QString ChmFile::decodePage(const QByteArray &bytes) const
+{
+    const QByteArray head = bytes.left(4096).toLower();
+    for (qsizetype meta = head.indexOf("<meta"); meta >= 0; meta = head.indexOf("<meta", meta + 5)) {
+        const qsizetype end = head.indexOf('>', meta);
+        const qsizetype charset = head.indexOf("charset", meta);
+        if (charset < 0 || (end >= 0 && charset > end))
+            continue;
+        qsizetype at = charset + 7;
+        while (at < head.size() && (head[at] == ' ' || head[at] == '=' || head[at] == '"' || head[at] == '\''))
+            ++at;
+        qsizetype stop = at;
+        while (stop < head.size() && (std::isalnum(uchar(head[stop])) || (head[stop] != '\0' && std::strchr("_.:-", head[stop]))))
+            ++stop;
+        return decode(bytes, head.mid(at, stop - at));
+    }
+    return decode(bytes);
 }

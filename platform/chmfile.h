@@ -3,31 +3,41 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+
+class QProcess;
 #include <optional>
 
 // A compiled HTML Help file: its pages, pictures and style sheets, its title and its default
 // topic. chmlib reads it in a separate process (porunka-chmreader), so a damaged or hostile
 // file that crashes or hangs chmlib costs that process only; what comes back is checked again.
+// Files are read when asked for, each within bounds of size and time, so a help file of any size
+// opens at once. Used from one thread; another thread reads through another().
 class ChmFile
 {
 public:
-    // nullptr when the file cannot be opened or read whole.
-    static std::unique_ptr<ChmFile> open(const QString &path);
+    ~ChmFile();
 
-    // The file the reader program wrote out; nullptr when that is incomplete or damaged.
+    // nullptr when the file cannot be opened or its list of files cannot be read.
+    static std::unique_ptr<ChmFile> open(const QString &path);
+    // A file from all its files at once, as "PORUNKA-CHM 1\n" and then each one's 4-byte path
+    // length, path, 8-byte length and data; nullptr when that is incomplete or damaged.
     static std::unique_ptr<ChmFile> fromReaderOutput(const QByteArray &output);
+    // The same file, for another thread; nullptr when it can no longer be opened.
+    std::unique_ptr<ChmFile> another() const;
 
     // The reader program: by default beside this program, or where it is installed.
     static void setReaderPath(const QString &path);
     static QString readerPath();
 
-    // The contents of `objectPath` ("/index.html"); nullopt when it is not in the file.
+    // The contents of `objectPath` ("/index.html", "\\index.html"); nullopt when it is not in the
+    // file or cannot be read.
     std::optional<QByteArray> read(const QString &objectPath) const;
     // The paths of the ordinary files inside, sorted.
     QStringList files() const;
@@ -47,14 +57,31 @@ public:
     // A text of the file in its own character set: `declared` when valid, else UTF-8 when the
     // bytes are UTF-8, else the code page of the file's language.
     QString decode(QByteArrayView bytes, const QByteArray &declared = {}) const;
+    // A page: in the character set its <meta> declares, else as decode() reads it.
+    QString decodePage(const QByteArray &bytes) const;
 
 private:
+    struct Object
+    {
+        QByteArray name; // as the file writes it
+        quint64 length = 0;
+    };
+
     ChmFile() = default;
+    ChmFile(const ChmFile &) = default;
+    // Starts the reader and reads its list of files into `listing`, or checks it is the same.
+    bool startReader(QHash<QString, Object> *listing = nullptr) const;
+    bool stopReader() const;
+    bool receive(qint64 size, const QDeadlineTimer &deadline, QByteArray &into) const;
     bool parse(const QByteArray &output);
+    void finishOpening();
     void readSystemFile();
     void readWindowDefinition(const QByteArray &name);
 
+    QString m_path; // empty when every file is in m_objects
+    QHash<QString, Object> m_listed;
     QHash<QString, QByteArray> m_objects;
+    mutable std::shared_ptr<QProcess> m_reader;
     QString m_defaultTopic;
     QString m_title;
     QString m_contents;

@@ -10,6 +10,7 @@
 
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QBuffer>
 #include <QHBoxLayout>
 #include <QImage>
@@ -25,6 +26,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QThread>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextBlock>
@@ -43,6 +45,9 @@ namespace {
 const QString Scheme = u"chm"_s;
 constexpr int PathRole = Qt::UserRole;
 constexpr int EntryRole = Qt::UserRole + 1;
+constexpr int RankRole = Qt::UserRole + 2;
+constexpr int MostResults = 500;
+constexpr qint64 BatchMs = 100;
 
 // The zoom the user chose, in percent, kept for every help window while the program runs.
 int zoomPercent = 100;
@@ -95,14 +100,10 @@ public:
     // scripts taken out, which the browser would show as text.
     static QString pageText(const ChmFile &file, const QByteArray &bytes)
     {
-        static const QRegularExpression charset(uR"re(<meta[^>]*charset\s*=\s*["']?([A-Za-z0-9_.:-]+))re"_s,
-                                                QRegularExpression::CaseInsensitiveOption);
         static const QRegularExpression script(uR"(<script\b.*?(</script\s*>|$))"_s,
                                                QRegularExpression::CaseInsensitiveOption
                                                        | QRegularExpression::DotMatchesEverythingOption);
-        const QByteArray head = bytes.left(4096);
-        const QByteArray declared = charset.match(QString::fromLatin1(head)).captured(1).toLatin1();
-        const QString html = file.decode(bytes, declared).remove(script);
+        const QString html = file.decodePage(bytes).remove(script);
         if (HelpText::laysOutQuickly(html))
             return html;
         // Laid out, it would hold the window for minutes: its words alone, and why.
@@ -339,7 +340,14 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmFile> file, const QString &fileName, Q
     m_page->setSource(QUrl(Scheme + u':' + m_file->defaultTopic()));
 }
 
-HelpWindow::~HelpWindow() = default;
+HelpWindow::~HelpWindow()
+{
+    if (m_scanner) {
+        *m_stopScan = true;
+        m_scanner->wait();
+        delete m_scanner;
+    }
+}
 
 QRect HelpWindow::definedPlace() const
 {
@@ -563,17 +571,98 @@ void HelpWindow::followInContents()
     }
 }
 
+// A page as search reads it; in any thread.
+HelpWindow::Page HelpWindow::pageOf(const ChmFile &file, const QString &path)
+{
+    const HelpText::Page page = HelpText::pageText(file.decodePage(file.read(path).value_or(QByteArray())));
+    return { path, page.title.isEmpty() ? path.mid(1) : page.title, HelpText::folded(page.text) };
+}
+
+bool HelpWindow::isPage(const QString &path)
+{
+    return path.endsWith(u".htm", Qt::CaseInsensitive) || path.endsWith(u".html", Qt::CaseInsensitive);
+}
+
 const QList<HelpWindow::Page> &HelpWindow::pages()
 {
-    if (!m_pages.isEmpty())
-        return m_pages;
-    for (const QString &path : m_file->files()) {
-        if (!path.endsWith(u".htm", Qt::CaseInsensitive) && !path.endsWith(u".html", Qt::CaseInsensitive))
-            continue;
-        const HelpText::Page page = HelpText::pageText(ChmBrowser::pageText(*m_file, m_file->read(path).value_or(QByteArray())));
-        m_pages.append({ path, page.title.isEmpty() ? path.mid(1) : page.title, HelpText::folded(page.text) });
+    // Read here only for the panes of a file without contents or index, before any search.
+    if (!m_pagesComplete && !m_scanner) {
+        for (const QString &path : m_file->files()) {
+            if (isPage(path))
+                m_pages.append(pageOf(*m_file, path));
+        }
+        m_pagesComplete = true;
     }
     return m_pages;
+}
+
+void HelpWindow::scanPages()
+{
+    // Every page read in a thread of its own through a reader of its own, so that the window
+    // answers while a large file is read; what is read comes in batches.
+    m_scanner = QThread::create([this, file = m_file.get(), stop = m_stopScan] {
+        const std::unique_ptr<ChmFile> own = file->another();
+        QList<Page> batch;
+        QElapsedTimer since;
+        since.start();
+        for (const QString &path : own ? own->files() : QStringList()) {
+            if (*stop)
+                return;
+            if (!isPage(path))
+                continue;
+            batch.append(pageOf(*own, path));
+            if (since.elapsed() >= BatchMs) {
+                QMetaObject::invokeMethod(this, [this, batch] { addPages(batch, false); }, Qt::QueuedConnection);
+                batch.clear();
+                since.restart();
+            }
+        }
+        QMetaObject::invokeMethod(this, [this, batch] { addPages(batch, true); }, Qt::QueuedConnection);
+    });
+    m_scanner->start();
+}
+
+void HelpWindow::addPages(const QList<Page> &read, bool complete)
+{
+    for (const Page &page : read)
+        addResult(page);
+    m_pages.append(read);
+    m_pagesComplete = complete;
+    if (complete)
+        finishSearch();
+}
+
+void HelpWindow::addResult(const Page &page)
+{
+    if (m_searchKey.isEmpty())
+        return;
+    // Pages whose titles hold the words first, then by how often the page holds them.
+    const int inTitle = HelpText::folded(page.title).contains(m_searchKey) ? 1 : 0;
+    const int hits = int(page.text.count(m_searchKey));
+    if (inTitle + hits == 0)
+        return;
+    const qint64 rank = qint64(inTitle) << 32 | hits;
+    int at = 0;
+    while (at < m_results->count() && m_results->item(at)->data(RankRole).toLongLong() >= rank)
+        ++at;
+    if (at >= MostResults)
+        return;
+    auto *item = new QListWidgetItem(page.title);
+    item->setData(PathRole, page.path);
+    item->setData(RankRole, rank);
+    m_results->insertItem(at, item);
+    delete m_results->takeItem(MostResults);
+}
+
+void HelpWindow::finishSearch()
+{
+    if (m_searchKey.isEmpty() || !m_pagesComplete)
+        return;
+    for (QListWidgetItem *status : m_results->findItems(u"検索しています…"_s, Qt::MatchExactly))
+        delete status;
+    if (m_results->count() == 0)
+        new QListWidgetItem(u"見つかりませんでした"_s, m_results);
+    emit searchFinished();
 }
 
 void HelpWindow::search(const QString &text)
@@ -582,16 +671,20 @@ void HelpWindow::search(const QString &text)
     m_results->clear();
     // Japanese has no spaces between words: any run of characters matches.
     const QString key = HelpText::folded(text.trimmed());
+    m_searchKey.clear();
     if (key.isEmpty())
         return;
-    for (const Page &page : pages()) {
-        if (page.text.contains(key) || HelpText::folded(page.title).contains(key)) {
-            auto *item = new QListWidgetItem(page.title, m_results);
-            item->setData(PathRole, page.path);
-        }
+    m_searchKey = key;
+    for (const Page &page : std::as_const(m_pages))
+        addResult(page);
+    if (m_pagesComplete) {
+        finishSearch();
+        return;
     }
-    if (m_results->count() == 0)
-        new QListWidgetItem(u"見つかりませんでした"_s, m_results);
+    auto *status = new QListWidgetItem(u"検索しています…"_s, m_results);
+    status->setFlags(Qt::NoItemFlags);
+    if (!m_scanner)
+        scanPages();
 }
 
 void HelpWindow::highlight(const QString &key)

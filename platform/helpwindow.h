@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 
 class ChmBrowser;
@@ -15,6 +16,7 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QTabWidget;
+class QThread;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct SitemapEntry;
@@ -37,8 +39,13 @@ public:
 
     // Shows a page of the file: "/path.html#part", relative to the page shown.
     void open(const QString &local);
-    // Full-text search, as the 検索 pane runs it: matching pages' titles in the results list.
+    // Full-text search, as the 検索 pane runs it: matching pages' titles in the results list,
+    // as they are found while the pages are first read.
     void search(const QString &text);
+
+signals:
+    // The search has been through every page.
+    void searchFinished();
 
 private:
     struct Page
@@ -58,6 +65,12 @@ private:
     void switchPane();
     void print();
     const QList<Page> &pages();
+    static Page pageOf(const ChmFile &file, const QString &path);
+    static bool isPage(const QString &path);
+    void scanPages();
+    void addPages(const QList<Page> &read, bool complete);
+    void addResult(const Page &page);
+    void finishSearch();
 
     std::unique_ptr<ChmFile> m_file;
     ChmBrowser *m_page = nullptr;
@@ -71,4 +84,8 @@ private:
     QAction *m_navigation = nullptr;
     QHash<QString, QTreeWidgetItem *> m_contentsByPath;
     QList<Page> m_pages; // read at the first search
+    bool m_pagesComplete = false;
+    QThread *m_scanner = nullptr;
+    std::shared_ptr<std::atomic_bool> m_stopScan = std::make_shared<std::atomic_bool>(false);
+    QString m_searchKey; // folded
 };

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QAccessible>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTextBlock>
 #include <QTextFrame>
@@ -263,7 +264,9 @@ void tst_HelpViewer::panesOfAFileCompiledElsewhere()
         emit page->anchorClicked(QUrl(arg));
         shows = page->source().path();
     } else if (verb == u"search") {
+        QSignalSpy finished(window, &HelpWindow::searchFinished);
         window->search(arg);
+        QVERIFY(finished.count() == 1 || finished.wait());
         auto *results = window->findChild<QListWidget *>(u"helpSearchResults"_s);
         shows = results->item(0)->text();
         if (results->item(0)->flags() & Qt::ItemIsEnabled && results->item(0)->data(Qt::UserRole).isValid()) {
@@ -345,7 +348,9 @@ void tst_HelpViewer::searchFoldsWhatAJapaneseUserTypes()
     QWidget owner;
     HelpWindow window(helpFile({ { "/index.html", "<meta charset=utf-8><p>" + text.toUtf8() }, { "/i.hhk", keyword } }),
                       u"t.chm"_s, &owner);
+    QSignalSpy finished(&window, &HelpWindow::searchFinished);
     window.search(typed);
+    QVERIFY(finished.count() == 1 || finished.wait());
     auto *results = window.findChild<QListWidget *>(u"helpSearchResults"_s);
     emit results->itemActivated(results->item(0));
     QStringList marked;

@@ -1,29 +1,28 @@
 // SPDX-FileCopyrightText: 2026 porunka developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// porunka-chmreader: writes every file inside a compiled HTML Help file to standard output.
+// porunka-chmreader: lists the files inside a compiled HTML Help file, then hands out each file
+// the program asks for.
 //
 // chmlib does not survive every damaged file, so the help viewer runs it in this separate
 // process: a file that crashes or hangs it costs this process, never the program.
 //
-// Output: "PORUNKA-CHM 1\n", then per file a 4-byte little-endian path length, the path,
-// an 8-byte little-endian data length and the data; nothing else. Exit status 0 when complete.
+// Output: "PORUNKA-CHM 2\n", then per file a 4-byte little-endian path length, the path and an
+// 8-byte little-endian data length; a path length of 0 ends the list. Then, for each path read
+// from standard input (one per line), its 8-byte length and data, or the length 2^64-1 when it
+// is not there or larger than one read may be. Ends at the end of standard input.
 #include <chm_lib.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace {
 
 constexpr std::uint64_t MaxObject = 16u << 20;
-constexpr std::uint64_t MaxTotal = 64u << 20;
-
-struct Context
-{
-    std::uint64_t total = 0;
-    bool failed = false;
-};
+constexpr std::uint64_t Refused = ~std::uint64_t(0);
 
 void putLittleEndian(std::uint64_t value, int bytes)
 {
@@ -33,31 +32,95 @@ void putLittleEndian(std::uint64_t value, int bytes)
     std::fwrite(buffer, 1, static_cast<std::size_t>(bytes), stdout);
 }
 
-int writeObject(chmFile *h, chmUnitInfo *info, void *opaque)
+std::uint64_t littleEndian(const unsigned char *p, int bytes)
 {
-    auto *context = static_cast<Context *>(opaque);
-    const std::size_t pathLength = strnlen(info->path, CHM_MAX_PATHLEN);
-    if (pathLength == 0 || info->path[pathLength - 1] == '/')
-        return CHM_ENUMERATOR_CONTINUE; // a directory
-    if (info->length > MaxObject || context->total + info->length > MaxTotal) {
-        context->failed = true;
-        return CHM_ENUMERATOR_FAILURE;
-    }
-    std::vector<unsigned char> data(static_cast<std::size_t>(info->length));
-    if (info->length > 0) {
-        const LONGINT64 got = chm_retrieve_object(h, info, data.data(), 0,
-                                                  static_cast<LONGINT64>(info->length));
-        if (got != static_cast<LONGINT64>(info->length)) {
-            context->failed = true;
-            return CHM_ENUMERATOR_FAILURE;
+    std::uint64_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = value << 8 | p[i];
+    return value;
+}
+
+bool listable(const std::string &path)
+{
+    return !path.empty() && path.size() < CHM_MAX_PATHLEN && path.back() != '/' && path.find('\n') == std::string::npos
+            && path.find('\0') == std::string::npos;
+}
+
+int collect(chmFile *, chmUnitInfo *info, void *names)
+{
+    static_cast<std::set<std::string> *>(names)->insert(std::string(info->path, strnlen(info->path, CHM_MAX_PATHLEN)));
+    return CHM_ENUMERATOR_CONTINUE;
+}
+
+// Every name in every listing chunk of the directory. chmlib lists from the chunk the header
+// calls the first, and some writers (Free Pascal's) record chunk 1 where chunk 0 is a listing
+// chunk too: its files would be missing.
+void collectFromEveryChunk(const char *fileName, std::set<std::string> &names)
+{
+    std::FILE *file = std::fopen(fileName, "rb");
+    if (!file)
+        return;
+    unsigned char header[0x60], directory[0x54];
+    std::vector<unsigned char> chunk;
+    if (std::fread(header, 1, sizeof header, file) == sizeof header && std::memcmp(header, "ITSF", 4) == 0) {
+        const std::uint64_t directoryAt = littleEndian(header + 0x48, 8);
+        if (std::fseek(file, long(directoryAt), SEEK_SET) == 0 && directoryAt < (1ull << 40)
+            && std::fread(directory, 1, sizeof directory, file) == sizeof directory
+            && std::memcmp(directory, "ITSP", 4) == 0) {
+            const std::uint64_t headerLength = littleEndian(directory + 0x08, 4);
+            const std::uint64_t chunkLength = littleEndian(directory + 0x10, 4);
+            const std::uint64_t chunks = littleEndian(directory + 0x28, 4);
+            if (chunkLength > 0x14 && chunkLength <= (1u << 20) && chunks <= (1u << 16)) {
+                chunk.resize(chunkLength);
+                for (std::uint64_t i = 0; i < chunks; ++i) {
+                    if (std::fseek(file, long(directoryAt + headerLength + i * chunkLength), SEEK_SET) != 0
+                        || std::fread(chunk.data(), 1, chunk.size(), file) != chunk.size())
+                        break;
+                    if (std::memcmp(chunk.data(), "PMGL", 4) != 0)
+                        continue;
+                    const std::uint64_t free = littleEndian(chunk.data() + 4, 4);
+                    const std::size_t end = free < chunkLength - 0x14 ? std::size_t(chunkLength - free) : 0x14;
+                    std::size_t at = 0x14;
+                    const auto number = [&](std::uint64_t &value) {
+                        value = 0;
+                        for (int bytes = 0; at < end && bytes < 9; ++bytes) {
+                            const unsigned char b = chunk[at++];
+                            value = value << 7 | (b & 0x7F);
+                            if (!(b & 0x80))
+                                return true;
+                        }
+                        return false;
+                    };
+                    std::uint64_t length, space, offset, size;
+                    while (at < end && number(length) && length <= end - at) {
+                        std::string name(reinterpret_cast<const char *>(chunk.data() + at), std::size_t(length));
+                        at += std::size_t(length);
+                        if (!number(space) || !number(offset) || !number(size))
+                            break;
+                        names.insert(name);
+                    }
+                }
+            }
         }
     }
-    context->total += info->length;
-    putLittleEndian(pathLength, 4);
-    std::fwrite(info->path, 1, pathLength, stdout);
-    putLittleEndian(info->length, 8);
+    std::fclose(file);
+}
+
+void hand(chmFile *h, const std::string &path)
+{
+    chmUnitInfo info;
+    if (!listable(path) || chm_resolve_object(h, path.c_str(), &info) != CHM_RESOLVE_SUCCESS || info.length > MaxObject) {
+        putLittleEndian(Refused, 8);
+        return;
+    }
+    std::vector<unsigned char> data(static_cast<std::size_t>(info.length));
+    if (info.length > 0
+        && chm_retrieve_object(h, &info, data.data(), 0, static_cast<LONGINT64>(info.length)) != static_cast<LONGINT64>(info.length)) {
+        putLittleEndian(Refused, 8);
+        return;
+    }
+    putLittleEndian(info.length, 8);
     std::fwrite(data.data(), 1, data.size(), stdout);
-    return CHM_ENUMERATOR_CONTINUE;
 }
 
 } // namespace
@@ -71,12 +134,32 @@ int main(int argc, char *argv[])
     chmFile *h = chm_open(argv[1]);
     if (!h)
         return 1;
-    std::fputs("PORUNKA-CHM 1\n", stdout);
-    Context context;
-    chm_enumerate(h, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_SPECIAL | CHM_ENUMERATE_FILES,
-                  writeObject, &context);
+    std::set<std::string> names;
+    chm_enumerate(h, CHM_ENUMERATE_ALL, collect, &names);
+    collectFromEveryChunk(argv[1], names);
+    std::fputs("PORUNKA-CHM 2\n", stdout);
+    for (const std::string &name : names) {
+        chmUnitInfo info;
+        if (listable(name) && chm_resolve_object(h, name.c_str(), &info) == CHM_RESOLVE_SUCCESS) {
+            putLittleEndian(name.size(), 4);
+            std::fwrite(name.data(), 1, name.size(), stdout);
+            putLittleEndian(info.length, 8);
+        }
+    }
+    putLittleEndian(0, 4);
+    std::fflush(stdout);
+    std::string request;
+    for (int c; (c = std::getchar()) != EOF;) {
+        if (c != '\n') {
+            if (request.size() <= CHM_MAX_PATHLEN)
+                request += char(c);
+            continue;
+        }
+        hand(h, request);
+        request.clear();
+        if (std::fflush(stdout) != 0)
+            break;
+    }
     chm_close(h);
-    if (std::fflush(stdout) != 0 || context.failed)
-        return 1;
     return 0;
 }
