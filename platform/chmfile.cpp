@@ -108,7 +108,15 @@ QString ChmFile::readerPath()
     return QStringLiteral(PORUNKA_LIBEXEC_DIR "/porunka-chmreader");
 }
 
-ChmFile::~ChmFile() = default;
+ChmFile::~ChmFile()
+{
+    // The reader ends at the end of its requests; a reader that does not is stopped.
+    if (m_reader && m_reader.use_count() == 1) {
+        m_reader->closeWriteChannel();
+        if (!m_reader->waitForFinished(500))
+            stopReader();
+    }
+}
 
 std::unique_ptr<ChmFile> ChmFile::open(const QString &path)
 {
