@@ -284,6 +284,53 @@ std::optional<QByteArray> ChmFile::read(const QString &objectPath) const
     return std::nullopt;
 }
 
+void ChmFile::readEach(const QStringList &paths, const std::function<bool(const QString &, const QByteArray &)> &use) const
+{
+    // Requests go out this far ahead of the replies, so that the reader unpacks the next files
+    // on another core while this thread uses the last.
+    constexpr qsizetype Ahead = 16;
+    qsizetype next = 0, sent = 0;
+    QList<qsizetype> asked; // the paths sent and not yet answered, in order
+    const auto readAlone = [&](qsizetype i) { return use(paths[i], read(paths[i]).value_or(QByteArray())); };
+    for (; next < paths.size(); ++next) {
+        if (m_path.isEmpty() || (!m_reader && !startReader())) {
+            if (!readAlone(next))
+                return;
+            continue;
+        }
+        for (; sent < paths.size() && sent < next + Ahead; ++sent) {
+            const auto found = m_listed.constFind(pathKey(paths[sent]));
+            if (found != m_listed.cend() && found->length <= MaxObject) {
+                m_reader->write(found->name + '\n');
+                asked.append(sent);
+            }
+        }
+        if (asked.isEmpty() || asked.front() != next) {
+            if (!use(paths[next], QByteArray()))
+                break;
+            continue;
+        }
+        asked.removeFirst();
+        QDeadlineTimer deadline(ReadTimeoutMs);
+        QByteArray length, bytes;
+        const quint64 expected = m_listed.value(pathKey(paths[next])).length;
+        if (!receive(8, deadline, length) || qFromLittleEndian<quint64>(length.constData()) != expected
+            || !receive(qint64(expected), deadline, bytes)) {
+            // The rest one at a time, through a reader started anew.
+            stopReader();
+            asked.clear();
+            sent = next + 1;
+            if (!readAlone(next))
+                return;
+            continue;
+        }
+        if (!use(paths[next], bytes))
+            break;
+    }
+    if (!asked.isEmpty())
+        stopReader(); // its replies to requests nobody waits for any more
+}
+
 QStringList ChmFile::files() const
 {
     QStringList list;

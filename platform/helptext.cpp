@@ -143,9 +143,19 @@ bool isOneOf(QStringView name, std::initializer_list<QStringView> names)
 // Tags that end a line of text: the words on either side are not one word.
 bool breaksText(QStringView name)
 {
-    return isOneOf(name, { u"p", u"br", u"div", u"li", u"tr", u"td", u"th", u"dt", u"dd", u"h1", u"h2",
-                           u"h3", u"h4", u"h5", u"h6", u"pre", u"table", u"ul", u"ol", u"dl", u"blockquote",
-                           u"hr", u"title" });
+    if (name.size() > 10)
+        return false;
+    switch (name.front().toLower().unicode()) {
+    case u'b': return isOneOf(name, { u"br", u"blockquote" });
+    case u'd': return isOneOf(name, { u"div", u"dt", u"dd", u"dl" });
+    case u'h': return isOneOf(name, { u"h1", u"h2", u"h3", u"h4", u"h5", u"h6", u"hr" });
+    case u'l': return isOneOf(name, { u"li" });
+    case u'o': return isOneOf(name, { u"ol" });
+    case u'p': return isOneOf(name, { u"p", u"pre" });
+    case u't': return isOneOf(name, { u"tr", u"td", u"th", u"table", u"title" });
+    case u'u': return isOneOf(name, { u"ul" });
+    default: return false;
+    }
 }
 
 } // namespace
@@ -162,6 +172,10 @@ QString folded(QStringView text, QList<qsizetype> *origins)
         char16_t u = text[i].unicode();
         if (origins)
             origins->append(i);
+        if (u < 0x80) { // most of a page: nothing to compose, nothing but case to fold
+            out.append(QChar(u >= u'A' && u <= u'Z' ? char16_t(u + 0x20) : u));
+            continue;
+        }
         if (u >= 0xFF01 && u <= 0xFF5E)
             u = char16_t(u - 0xFEE0);
         else if (u == 0x3000)

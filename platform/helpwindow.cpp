@@ -572,25 +572,29 @@ void HelpWindow::followInContents()
 }
 
 // A page as search reads it; in any thread.
-HelpWindow::Page HelpWindow::pageOf(const ChmFile &file, const QString &path)
+HelpWindow::Page HelpWindow::pageOf(const ChmFile &file, const QString &path, const QByteArray &bytes)
 {
-    const HelpText::Page page = HelpText::pageText(file.decodePage(file.read(path).value_or(QByteArray())));
+    const HelpText::Page page = HelpText::pageText(file.decodePage(bytes));
     return { path, page.title.isEmpty() ? path.mid(1) : page.title, HelpText::folded(page.text) };
 }
 
-bool HelpWindow::isPage(const QString &path)
+QStringList HelpWindow::pagePaths(const ChmFile &file)
 {
-    return path.endsWith(u".htm", Qt::CaseInsensitive) || path.endsWith(u".html", Qt::CaseInsensitive);
+    QStringList pages = file.files();
+    pages.removeIf([](const QString &path) {
+        return !path.endsWith(u".htm", Qt::CaseInsensitive) && !path.endsWith(u".html", Qt::CaseInsensitive);
+    });
+    return pages;
 }
 
 const QList<HelpWindow::Page> &HelpWindow::pages()
 {
     // Read here only for the panes of a file without contents or index, before any search.
     if (!m_pagesComplete && !m_scanner) {
-        for (const QString &path : m_file->files()) {
-            if (isPage(path))
-                m_pages.append(pageOf(*m_file, path));
-        }
+        m_file->readEach(pagePaths(*m_file), [this](const QString &path, const QByteArray &bytes) {
+            m_pages.append(pageOf(*m_file, path, bytes));
+            return true;
+        });
         m_pagesComplete = true;
     }
     return m_pages;
@@ -605,19 +609,19 @@ void HelpWindow::scanPages()
         QList<Page> batch;
         QElapsedTimer since;
         since.start();
-        for (const QString &path : own ? own->files() : QStringList()) {
-            if (*stop)
-                return;
-            if (!isPage(path))
-                continue;
-            batch.append(pageOf(*own, path));
-            if (since.elapsed() >= BatchMs) {
-                QMetaObject::invokeMethod(this, [this, batch] { addPages(batch, false); }, Qt::QueuedConnection);
-                batch.clear();
-                since.restart();
-            }
+        if (own) {
+            own->readEach(pagePaths(*own), [&](const QString &path, const QByteArray &bytes) {
+                batch.append(pageOf(*own, path, bytes));
+                if (since.elapsed() >= BatchMs) {
+                    QMetaObject::invokeMethod(this, [this, batch] { addPages(batch, false); }, Qt::QueuedConnection);
+                    batch.clear();
+                    since.restart();
+                }
+                return !*stop;
+            });
         }
-        QMetaObject::invokeMethod(this, [this, batch] { addPages(batch, true); }, Qt::QueuedConnection);
+        if (!*stop)
+            QMetaObject::invokeMethod(this, [this, batch] { addPages(batch, true); }, Qt::QueuedConnection);
     });
     m_scanner->start();
 }

@@ -69,7 +69,7 @@ void collectFromEveryChunk(const char *fileName, std::set<std::string> &names)
             && std::memcmp(directory, "ITSP", 4) == 0) {
             const std::uint64_t headerLength = littleEndian(directory + 0x08, 4);
             const std::uint64_t chunkLength = littleEndian(directory + 0x10, 4);
-            const std::uint64_t chunks = littleEndian(directory + 0x28, 4);
+            const std::uint64_t chunks = littleEndian(directory + 0x2C, 4);
             if (chunkLength > 0x14 && chunkLength <= (1u << 20) && chunks <= (1u << 16)) {
                 chunk.resize(chunkLength);
                 for (std::uint64_t i = 0; i < chunks; ++i) {
