@@ -70,6 +70,7 @@ private slots:
     void committedHelpMatchesItsSources_data();
     void committedHelpMatchesItsSources();
     void oneWindowPerFileLookedForInTurnItsPagesAndLinks();
+    void filesInEveryDirectoryChunkReadInTurn();
     void damagedFilesAreReportedNotFatal_data();
     void damagedFilesAreReportedNotFatal();
     void panesOfAFileCompiledElsewhere_data();
@@ -169,6 +170,22 @@ void tst_HelpViewer::oneWindowPerFileLookedForInTurnItsPagesAndLinks()
     browser->backward();
     emit browser->anchorClicked(QUrl(u"https://example.invalid/"_s));
     QCOMPARE(browser->source(), QUrl(u"chm:/deposit.html"_s));
+}
+
+void tst_HelpViewer::filesInEveryDirectoryChunkReadInTurn()
+{
+    // chmcmd records its second directory chunk as the first: the files in the first are there too.
+    const auto file = ChmFile::open(QStringLiteral(PORUNKA_TEST_DATA "/chm/Many.chm"));
+    QVERIFY(file);
+    const QStringList pages = file->files().filter(u"-chunk-"_s);
+    QCOMPARE(pages.size(), 150);
+    int at = 0;
+    file->readEach(pages + pages, [&](const QString &path, const QByteArray &bytes) {
+        const QByteArray number = QByteArray::number(at++ % 150).rightJustified(3, '0');
+        return path.contains(QLatin1StringView(number)) && bytes.contains("<p>" + number + "</p>");
+    });
+    QCOMPARE(at, 300);
+    QVERIFY(file->read(u"\\pages-in-more-than-one-directory-chunk-149.html"_s)->contains("<p>149</p>"));
 }
 
 void tst_HelpViewer::damagedFilesAreReportedNotFatal_data()
