@@ -182,14 +182,6 @@ QString folded(QStringView text, QList<qsizetype> *origins)
             u = u' ';
         else
             u = fullWidth(u);
-        if (i + 1 < text.size()) {
-            if (const char16_t mark = combiningMark(text[i + 1].unicode())) {
-                if (const char16_t one = composed(u, mark)) {
-                    u = one;
-                    ++i;
-                }
-            }
-        }
         if (u >= 0x30A1 && u <= 0x30F6)
             u = char16_t(u - 0x60);
         switch (u) {
@@ -199,6 +191,17 @@ QString folded(QStringView text, QList<qsizetype> *origins)
             break;
         default:
             break;
+        }
+        // Composed once the kana is folded, so that folding folded text changes nothing.
+        if (const char16_t mark = combiningMark(u))
+            u = mark;
+        else if (i + 1 < text.size()) {
+            if (const char16_t next = combiningMark(text[i + 1].unicode())) {
+                if (const char16_t one = composed(u, next)) {
+                    u = one;
+                    ++i;
+                }
+            }
         }
         out.append(QChar(u).toLower());
     }

@@ -410,7 +410,7 @@ MUTANTS = [
      "the window holding the ledger never answers, and every start opens a window"),
     ("V07", "platform/singlewindow.cpp", "        return holder.readLine() != \"ok\\n\";", "        return false;",
      "a stopped window keeps every later start from showing anything"),
-    ("V08", "platform/helptext.cpp", "if (const char16_t one = composed(u, mark)) {", "if (const char16_t one = 0) {",
+    ("V08", "platform/helptext.cpp", "if (const char16_t one = composed(u, next)) {", "if (const char16_t one = 0) {",
      "half-width voiced kana never match"),
     ("V09", "platform/helpwindow.cpp", "cursor.setPosition(int(origins[at + key.size()]), QTextCursor::KeepAnchor);",
      "cursor.setPosition(int(origins[at] + key.size()), QTextCursor::KeepAnchor);", "the highlight of half-width kana cut short"),
