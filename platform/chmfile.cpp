@@ -214,11 +214,14 @@ std::unique_ptr<ChmFile> ChmFile::fromReaderOutput(const QByteArray &output)
 
 void ChmFile::finishOpening()
 {
+    for (auto it = m_listed.cbegin(); it != m_listed.cend(); ++it)
+        m_byLowerCase.insert(it.key().toLower(), it.key());
     readSystemFile();
     // The file's own, else its index page, else its first page; none when that cannot be read:
     // the file is damaged.
     const QStringList pages = files();
-    if (!m_listed.contains(pathKey(m_defaultTopic))) {
+    m_defaultTopic = listedKey(m_defaultTopic);
+    if (m_defaultTopic.isEmpty()) {
         const auto firstPage = std::find_if(pages.begin(), pages.end(), isPage);
         m_defaultTopic = pages.contains(u"/index.html"_s) ? u"/index.html"_s : firstPage != pages.end() ? *firstPage : QString();
     }
@@ -252,9 +255,16 @@ bool ChmFile::parse(const QByteArray &output)
     return true;
 }
 
+QString ChmFile::listedKey(const QString &objectPath) const
+{
+    // As HTML Help looks names up: links written in another case than the file holds still work.
+    const QString key = pathKey(objectPath);
+    return m_listed.contains(key) ? key : m_byLowerCase.value(key.toLower());
+}
+
 std::optional<QByteArray> ChmFile::read(const QString &objectPath) const
 {
-    const QString key = pathKey(objectPath);
+    const QString key = listedKey(objectPath);
     const auto found = m_listed.constFind(key);
     if (found == m_listed.cend())
         return std::nullopt;
@@ -381,10 +391,8 @@ void ChmFile::readSystemFile()
         if (m_index.isEmpty() && file.endsWith(u".hhk", Qt::CaseInsensitive))
             m_index = file;
     }
-    if (!m_listed.contains(m_contents))
-        m_contents.clear();
-    if (!m_listed.contains(m_index))
-        m_index.clear();
+    m_contents = listedKey(m_contents);
+    m_index = listedKey(m_index);
 }
 
 void ChmFile::readWindowDefinition(const QByteArray &name)

@@ -37,8 +37,8 @@ public:
     static void setReaderPath(const QString &path);
     static QString readerPath();
 
-    // The contents of `objectPath` ("/index.html", "\\index.html"); nullopt when it is not in the
-    // file or cannot be read.
+    // The contents of `objectPath` ("/index.html", "\\Index.HTML"); nullopt when it is not in
+    // the file or cannot be read.
     std::optional<QByteArray> read(const QString &objectPath) const;
     // Each of `paths` in turn, as read() reads it (empty where it cannot be read), handed to `use`
     // until that returns false; faster than one read() after another.
@@ -78,12 +78,14 @@ private:
     bool stopReader() const;
     bool receive(qint64 size, const QDeadlineTimer &deadline, QByteArray &into) const;
     bool parse(const QByteArray &output);
+    QString listedKey(const QString &objectPath) const; // empty when not in the file
     void finishOpening();
     void readSystemFile();
     void readWindowDefinition(const QByteArray &name);
 
     QString m_path; // empty when every file is in m_objects
     QHash<QString, Object> m_listed;
+    QHash<QString, QString> m_byLowerCase; // the keys of m_listed
     QHash<QString, QByteArray> m_objects;
     mutable std::shared_ptr<QProcess> m_reader;
     QString m_defaultTopic;

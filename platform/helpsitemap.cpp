@@ -33,7 +33,8 @@ QString attribute(const QString &attributes, const QString &name)
 
 QList<SitemapEntry> parseSitemap(const QString &html)
 {
-    static const QRegularExpression tag(uR"(<(/?)(ul|object|param)\b([^>]*)>)"_s,
+    // A ">" inside a quoted value is part of the value; a quote left open is an ordinary character.
+    static const QRegularExpression tag(uR"re(<(/?)(ul|object|param)\b((?:[^>"']|"[^"]*"|'[^']*'|["'])*+)>)re"_s,
                                         QRegularExpression::CaseInsensitiveOption);
     QList<SitemapEntry> top;
     // The lists open at each depth; an entry's children are the list that follows it.

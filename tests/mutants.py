@@ -435,4 +435,9 @@ MUTANTS = [
     ("V21", "platform/chmfile.cpp", "    path.replace(u'\\\\', u'/');\n", "", "a name written with \\ not found"),
     ("V22", "platform/chmfile.cpp", "    if (!read(m_defaultTopic))\n        m_defaultTopic.clear();", "",
      "a help file whose first page cannot be read opened blank instead of reported"),
+    # help files compiled elsewhere
+    ("W01", "platform/helpsitemap.cpp", "((?:[^>\"']|\"[^\"]*\"|'[^']*'|[\"'])*+)>)re", "([^>]*)>)re",
+     "a \">\" inside a quoted sitemap value cuts the name short"),
+    ("W02", "platform/chmfile.cpp", " : m_byLowerCase.value(key.toLower());", " : QString();",
+     "a link written in another case than the file holds goes blank"),
 ]

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QTimer>
 #include <QAccessible>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -77,6 +78,8 @@ private slots:
     void panesOfAFileCompiledElsewhere();
     void plantedFilesReachNothingOutsideAndTakeBoundedWork_data();
     void plantedFilesReachNothingOutsideAndTakeBoundedWork();
+    void helpFilesFromTheWorldOpenAsMeant_data();
+    void helpFilesFromTheWorldOpenAsMeant();
     void searchFoldsWhatAJapaneseUserTypes_data();
     void searchFoldsWhatAJapaneseUserTypes();
     void readableOnALaptopScreenBesideOrOverTheOwner();
@@ -185,7 +188,8 @@ void tst_HelpViewer::filesInEveryDirectoryChunkReadInTurn()
         return path.contains(QLatin1StringView(number)) && bytes.contains("<p>" + number + "</p>");
     });
     QCOMPARE(at, 300);
-    QVERIFY(file->read(u"\\pages-in-more-than-one-directory-chunk-149.html"_s)->contains("<p>149</p>"));
+    // Names as HTML Help looks them up: "\\" for "/", in any case.
+    QVERIFY(file->read(u"\\Pages-In-More-Than-One-Directory-Chunk-149.HTML"_s).value_or(QByteArray()).contains("<p>149</p>"));
 }
 
 void tst_HelpViewer::damagedFilesAreReportedNotFatal_data()
@@ -339,6 +343,50 @@ void tst_HelpViewer::plantedFilesReachNothingOutsideAndTakeBoundedWork()
     for (QTreeWidgetItemIterator it(window->findChild<QTreeWidget *>(u"helpContents"_s)); *it; ++it)
         entries += (*it)->text(0) == u"d";
     QCOMPARE(entries, contents.isEmpty() ? 0 : 100000);
+}
+
+void tst_HelpViewer::helpFilesFromTheWorldOpenAsMeant_data()
+{
+    QTest::addColumn<QString>("chm");
+    const QDir corpus(QStringLiteral(PORUNKA_HELP_CORPUS));
+    for (const QString &name : corpus.entryList({ u"*.chm"_s }))
+        QTest::newRow(qPrintable(name)) << corpus.filePath(name);
+    if (corpus.isEmpty())
+        QTest::newRow("no corpus") << QString();
+}
+
+void tst_HelpViewer::helpFilesFromTheWorldOpenAsMeant()
+{
+    // Each file opens at a page with no undecodable text; its contents and index show every
+    // entry of its own sitemaps, each named whole, as their objects in the file name them.
+    QFETCH(QString, chm);
+    if (chm.isEmpty())
+        QSKIP("the corpus of help files is not beside the repository");
+    QWidget owner;
+    HelpViewer viewer(&owner, { chm.section(u'/', 0, -2) });
+    viewer.displayTopic(chm.section(u'/', -1));
+    auto *window = qobject_cast<HelpWindow *>(viewer.windows().value(0));
+    QVERIFY2(window, qPrintable(MessageBox::takeShown().value(0).text));
+    const QString first = window->findChild<QTextBrowser *>(u"helpBrowser"_s)->toPlainText();
+    QVERIFY2(!first.trimmed().isEmpty() && !first.contains(QChar::ReplacementCharacter), qPrintable(first.left(200)));
+    const auto file = ChmFile::open(chm);
+    static const QRegularExpression object(uR"re(<object[^>]*text/sitemap)re"_s, QRegularExpression::CaseInsensitiveOption);
+    for (const QString &pane : { u"helpContents"_s, u"helpIndex"_s }) {
+        const QString sitemap = file->decode(file->read(pane == u"helpContents" ? file->contentsFile() : file->indexFile()).value_or(QByteArray()));
+        if (sitemap.count(object) == 0) // a sitemap without entries: titles stand in
+            continue;
+        QStringList names;
+        if (auto *tree = window->findChild<QTreeWidget *>(pane)) {
+            for (QTreeWidgetItemIterator it(tree); *it; ++it)
+                names.append((*it)->text(0));
+        } else {
+            for (int i = 0; i < window->findChild<QListWidget *>(pane)->count(); ++i)
+                names.append(window->findChild<QListWidget *>(pane)->item(i)->text().trimmed());
+        }
+        QCOMPARE(names.size(), sitemap.count(object));
+        for (const QString &name : std::as_const(names))
+            QVERIFY2(sitemap.contains(u'"' + name.toHtmlEscaped()) || sitemap.contains(u'"' + name), qPrintable(pane + u": "_s + name));
+    }
 }
 
 void tst_HelpViewer::searchFoldsWhatAJapaneseUserTypes_data()
