@@ -436,8 +436,8 @@ MUTANTS = [
     ("V22", "platform/chmfile.cpp", "    if (!read(m_defaultTopic))\n        m_defaultTopic.clear();", "",
      "a help file whose first page cannot be read opened blank instead of reported"),
     # help files compiled elsewhere
-    ("W01", "platform/helpsitemap.cpp", "((?:[^>\"']|\"[^\"]*\"|'[^']*'|[\"'])*+)>)re", "([^>]*)>)re",
+    ("C01", "platform/helpsitemap.cpp", "((?:[^>\"']|\"[^\"]*\"|'[^']*'|[\"'])*+)>)re", "([^>]*)>)re",
      "a \">\" inside a quoted sitemap value cuts the name short"),
-    ("W02", "platform/chmfile.cpp", " : m_byLowerCase.value(key.toLower());", " : QString();",
+    ("C02", "platform/chmfile.cpp", " : m_byLowerCase.value(key.toLower());", " : QString();",
      "a link written in another case than the file holds goes blank"),
 ]
