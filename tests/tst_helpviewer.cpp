@@ -348,7 +348,7 @@ void tst_HelpViewer::plantedFilesReachNothingOutsideAndTakeBoundedWork()
 void tst_HelpViewer::helpFilesFromTheWorldOpenAsMeant_data()
 {
     QTest::addColumn<QString>("chm");
-    const QDir corpus(QStringLiteral(PORUNKA_HELP_CORPUS));
+    const QDir corpus(qEnvironmentVariable("PORUNKA_HELP_CORPUS", QStringLiteral(PORUNKA_HELP_CORPUS)));
     for (const QString &name : corpus.entryList({ u"*.chm"_s }))
         QTest::newRow(qPrintable(name)) << corpus.filePath(name);
     if (corpus.isEmpty())
@@ -402,6 +402,7 @@ void tst_HelpViewer::searchFoldsWhatAJapaneseUserTypes_data()
     QTest::newRow("semi-voiced") << u"ﾊﾟｽ"_s << u"パスワード"_s << u"パス"_s;
     QTest::newRow("a spacing mark") << u"ハ゛ック"_s << u"バックする"_s << u"バック"_s;
     QTest::newRow("full-width letters") << u"ＴＸＴ"_s << u"ミトラダ.txt"_s << u"txt"_s;
+    QTest::newRow("a keyword with > in it") << u"operator->"_s << u"operator-> の使い方"_s << u"operator->"_s;
     QTest::newRow("unvoiced is another word") << u"ﾊｯｸ"_s << u"バック"_s << QString();
 }
 
