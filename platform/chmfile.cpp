@@ -214,8 +214,6 @@ std::unique_ptr<ChmFile> ChmFile::fromReaderOutput(const QByteArray &output)
 
 void ChmFile::finishOpening()
 {
-    for (auto it = m_listed.cbegin(); it != m_listed.cend(); ++it)
-        m_byLowerCase.insert(it.key().toLower(), it.key());
     readSystemFile();
     // The file's own, else its index page, else its first page; none when that cannot be read:
     // the file is damaged.
@@ -352,11 +350,30 @@ QStringList ChmFile::files() const
     return list;
 }
 
+void ChmFile::nameInCodePage()
+{
+    // The names were read before the file's language was known: UTF-8 when they are, else the
+    // language's code page, as its pages (a Chinese file's GBK names).
+    QHash<QString, Object> listed;
+    QHash<QString, QByteArray> objects;
+    for (auto it = m_listed.cbegin(); it != m_listed.cend(); ++it) {
+        const QString key = pathKey(decode(it->name));
+        listed.insert(key, *it);
+        if (const auto object = m_objects.constFind(it.key()); object != m_objects.cend())
+            objects.insert(key, *object);
+    }
+    m_listed = std::move(listed);
+    m_objects = std::move(objects);
+    m_byLowerCase.clear();
+    for (auto it = m_listed.cbegin(); it != m_listed.cend(); ++it)
+        m_byLowerCase.insert(it.key().toLower(), it.key());
+}
+
 void ChmFile::readSystemFile()
 {
     // #SYSTEM: a version, then records of a 16-bit code, a 16-bit length and that many bytes.
     const QByteArray data = read(u"/#SYSTEM"_s).value_or(QByteArray());
-    QByteArray window, title;
+    QByteArray contents, index, topic, title, window; // decoded below, in the file's code page
     qsizetype pos = 4;
     while (pos + 4 <= data.size()) {
         const quint16 code = qFromLittleEndian<quint16>(data.constData() + pos);
@@ -368,20 +385,24 @@ void ChmFile::readSystemFile()
         pos += length;
         while (!value.isEmpty() && value.back() == '\0')
             value.chop(1);
-        const auto path = [&] { return pathKey(decode(value)); };
-        if (code == 0 && !value.isEmpty())
-            m_contents = path();
-        else if (code == 1 && !value.isEmpty())
-            m_index = path();
-        else if (code == 2 && !value.isEmpty())
-            m_defaultTopic = path();
+        if (code == 0)
+            contents = value.toByteArray();
+        else if (code == 1)
+            index = value.toByteArray();
+        else if (code == 2)
+            topic = value.toByteArray();
         else if (code == 3)
-            title = value.toByteArray(); // decoded below, in the file's code page
+            title = value.toByteArray();
         else if (code == 4 && value.size() >= 4)
             m_language = qFromLittleEndian<quint32>(value.data());
         else if (code == 5)
             window = value.toByteArray();
     }
+    nameInCodePage();
+    const auto path = [&](const QByteArray &name) { return name.isEmpty() ? QString() : pathKey(decode(name)); };
+    m_contents = path(contents);
+    m_index = path(index);
+    m_defaultTopic = path(topic);
     m_title = decode(title);
     readWindowDefinition(window);
     // Files compiled without naming their sitemaps still carry them.

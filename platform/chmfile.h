@@ -81,6 +81,7 @@ private:
     QString listedKey(const QString &objectPath) const; // empty when not in the file
     void finishOpening();
     void readSystemFile();
+    void nameInCodePage();
     void readWindowDefinition(const QByteArray &name);
 
     QString m_path; // empty when every file is in m_objects

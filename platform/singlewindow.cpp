@@ -57,6 +57,7 @@ bool SingleWindow::claim()
         if (!peerIsThisUser(holder.socketDescriptor()))
             return true;
         holder.write("front\n");
+        holder.flush();
         // Waited for in an event loop, so that a window of this same process can answer too.
         QEventLoop answered;
         connect(&holder, &QLocalSocket::readyRead, &answered, &QEventLoop::quit);
@@ -74,13 +75,15 @@ bool SingleWindow::claim()
 void SingleWindow::answer()
 {
     while (QLocalSocket *caller = m_server->nextPendingConnection()) {
-        const bool same = peerIsThisUser(caller->socketDescriptor());
-        if (same) {
-            caller->write("ok\n");
-            caller->flush();
+        if (!peerIsThisUser(caller->socketDescriptor())) {
+            caller->deleteLater();
+            continue;
         }
-        caller->deleteLater();
-        if (same)
-            emit activationRequested();
+        // Kept open until the caller has read the answer and hung up: closed at once, the caller's
+        // request could meet a closed socket and the answer be lost with it.
+        connect(caller, &QLocalSocket::disconnected, caller, &QObject::deleteLater);
+        caller->write("ok\n");
+        caller->flush();
+        emit activationRequested();
     }
 }

@@ -406,7 +406,7 @@ MUTANTS = [
      "thirty nested tables taken for a light page"),
     ("V05", "platform/helpsitemap.cpp", " || open.size() >= MaxDepth ? open.last()", " ? open.last()",
      "a contents file nested 100,000 deep overflows the stack"),
-    ("V06", "platform/singlewindow.cpp", "            caller->write(\"ok\\n\");\n", "",
+    ("V06", "platform/singlewindow.cpp", "        caller->write(\"ok\\n\");\n", "",
      "the window holding the ledger never answers, and every start opens a window"),
     ("V07", "platform/singlewindow.cpp", "        return holder.readLine() != \"ok\\n\";", "        return false;",
      "a stopped window keeps every later start from showing anything"),
@@ -440,4 +440,6 @@ MUTANTS = [
      "a \">\" inside a quoted sitemap value cuts the name short"),
     ("C02", "platform/chmfile.cpp", " : m_byLowerCase.value(key.toLower());", " : QString();",
      "a link written in another case than the file holds goes blank"),
+    ("C03", "platform/chmfile.cpp", "        const QString key = pathKey(decode(it->name));", "        const QString key = it.key();",
+     "a Chinese file's GBK names read as CP932: its default topic not found"),
 ]
