@@ -217,11 +217,10 @@ void ChmFile::finishOpening()
     readSystemFile();
     // The file's own, else its index page, else its first page; none when that cannot be read:
     // the file is damaged.
-    const QStringList pages = files();
     m_defaultTopic = listedKey(m_defaultTopic);
     if (m_defaultTopic.isEmpty()) {
-        const auto firstPage = std::find_if(pages.begin(), pages.end(), isPage);
-        m_defaultTopic = pages.contains(u"/index.html"_s) ? u"/index.html"_s : firstPage != pages.end() ? *firstPage : QString();
+        const QStringList all = pages();
+        m_defaultTopic = all.contains(u"/index.html"_s) ? u"/index.html"_s : all.value(0);
     }
     if (!read(m_defaultTopic))
         m_defaultTopic.clear();
@@ -307,7 +306,7 @@ void ChmFile::readEach(const QStringList &paths, const std::function<bool(const 
             continue;
         }
         for (; sent < paths.size() && sent < next + Ahead; ++sent) {
-            const auto found = m_listed.constFind(pathKey(paths[sent]));
+            const auto found = m_listed.constFind(listedKey(paths[sent]));
             if (found != m_listed.cend() && found->length <= MaxObject) {
                 m_reader->write(found->name + '\n');
                 asked.append(sent);
@@ -321,7 +320,7 @@ void ChmFile::readEach(const QStringList &paths, const std::function<bool(const 
         asked.removeFirst();
         QDeadlineTimer deadline(ReadTimeoutMs);
         QByteArray length, bytes;
-        const quint64 expected = m_listed.value(pathKey(paths[next])).length;
+        const quint64 expected = m_listed.value(listedKey(paths[next])).length;
         if (!receive(8, deadline, length) || qFromLittleEndian<quint64>(length.constData()) != expected
             || !receive(qint64(expected), deadline, bytes)) {
             // The rest one at a time, through a reader started anew.
@@ -337,6 +336,13 @@ void ChmFile::readEach(const QStringList &paths, const std::function<bool(const 
     }
     if (!asked.isEmpty())
         stopReader(); // its replies to requests nobody waits for any more
+}
+
+QStringList ChmFile::pages() const
+{
+    QStringList list = files();
+    list.removeIf([](const QString &path) { return !isPage(path); });
+    return list;
 }
 
 QStringList ChmFile::files() const

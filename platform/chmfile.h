@@ -43,6 +43,8 @@ public:
     // Each of `paths` in turn, as read() reads it (empty where it cannot be read), handed to `use`
     // until that returns false; faster than one read() after another.
     void readEach(const QStringList &paths, const std::function<bool(const QString &, const QByteArray &)> &use) const;
+    // The paths of its pages (.htm, .html), sorted.
+    QStringList pages() const;
     // The paths of the ordinary files inside, sorted.
     QStringList files() const;
 

@@ -578,20 +578,11 @@ HelpWindow::Page HelpWindow::pageOf(const ChmFile &file, const QString &path, co
     return { path, page.title.isEmpty() ? path.mid(1) : page.title, HelpText::folded(page.text) };
 }
 
-QStringList HelpWindow::pagePaths(const ChmFile &file)
-{
-    QStringList pages = file.files();
-    pages.removeIf([](const QString &path) {
-        return !path.endsWith(u".htm", Qt::CaseInsensitive) && !path.endsWith(u".html", Qt::CaseInsensitive);
-    });
-    return pages;
-}
-
 const QList<HelpWindow::Page> &HelpWindow::pages()
 {
     // Read here only for the panes of a file without contents or index, before any search.
     if (!m_pagesComplete && !m_scanner) {
-        m_file->readEach(pagePaths(*m_file), [this](const QString &path, const QByteArray &bytes) {
+        m_file->readEach(m_file->pages(), [this](const QString &path, const QByteArray &bytes) {
             m_pages.append(pageOf(*m_file, path, bytes));
             return true;
         });
@@ -610,7 +601,7 @@ void HelpWindow::scanPages()
         QElapsedTimer since;
         since.start();
         if (own) {
-            own->readEach(pagePaths(*own), [&](const QString &path, const QByteArray &bytes) {
+            own->readEach(own->pages(), [&](const QString &path, const QByteArray &bytes) {
                 batch.append(pageOf(*own, path, bytes));
                 if (since.elapsed() >= BatchMs) {
                     QMetaObject::invokeMethod(this, [this, batch] { addPages(batch, false); }, Qt::QueuedConnection);

@@ -66,7 +66,6 @@ private:
     void print();
     const QList<Page> &pages();
     static Page pageOf(const ChmFile &file, const QString &path, const QByteArray &bytes);
-    static QStringList pagePaths(const ChmFile &file);
     void scanPages();
     void addPages(const QList<Page> &read, bool complete);
     void addResult(const Page &page);
