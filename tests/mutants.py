@@ -442,4 +442,8 @@ MUTANTS = [
      "a link written in another case than the file holds goes blank"),
     ("C03", "platform/chmfile.cpp", "        const QString key = pathKey(decode(it->name));", "        const QString key = it.key();",
      "a Chinese file's GBK names read as CP932: its default topic not found"),
+    ("C04", "platform/helpwindow.cpp", "    if (inTitle + hits == 0)\n        return;", "    if (inTitle + hits < 0)\n        return;",
+     "search lists pages that do not hold the words"),
+    ("C05", "platform/chmfile.cpp", "    m_defaultTopic = listedKey(m_defaultTopic);", "    m_defaultTopic.clear();",
+     "a file opens at its index or first page instead of the topic it names"),
 ]
