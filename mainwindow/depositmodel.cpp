@@ -3,14 +3,24 @@
 #include "depositmodel.h"
 
 #include "amount.h"
+#include "ledgersession.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-DepositModel::DepositModel(QObject *parent) : QAbstractTableModel(parent) { }
+DepositModel::DepositModel(const LedgerSession &session, QObject *parent)
+    : QAbstractTableModel(parent), m_session(session)
+{
+    connect(&session, &LedgerSession::aboutToReload, this, &DepositModel::beginResetModel);
+    connect(&session, &LedgerSession::reloaded, this, &DepositModel::endResetModel);
+    connect(&session, &LedgerSession::aboutToAppend, this, [this] {
+        beginInsertRows({}, rowCount(), rowCount());
+    });
+    connect(&session, &LedgerSession::appended, this, &DepositModel::endInsertRows);
+}
 
 int DepositModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_entries.size());
+    return parent.isValid() ? 0 : int(m_session.entries().size());
 }
 
 int DepositModel::columnCount(const QModelIndex &parent) const
@@ -24,13 +34,13 @@ QString DepositModel::text(int row, int column) const
     case Number:
         return QString::number(row + 1);
     case Date:
-        return m_entries.dateText(row);
+        return m_session.entries().dateText(row);
     case Time:
-        return m_entries.timeText(row);
+        return m_session.entries().timeText(row);
     case Amount:
-        return currencyText(m_entries.amount(row));
+        return currencyText(m_session.entries().amount(row));
     case RunningTotal:
-        return currencyText(m_runningTotals.at(row));
+        return currencyText(m_session.runningTotal(row));
     default:
         return {};
     }
@@ -78,41 +88,4 @@ Qt::ItemFlags DepositModel::flags(const QModelIndex &index) const
     if (index.column() == Number)
         return Qt::ItemIsEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-}
-
-void DepositModel::clear()
-{
-    beginResetModel();
-    m_entries = {};
-    m_runningTotals = {};
-    endResetModel();
-}
-
-void DepositModel::setRows(LedgerEntries entries, QList<Money> runningTotals)
-{
-    Q_ASSERT(entries.size() == runningTotals.size());
-    beginResetModel();
-    m_entries = std::move(entries);
-    m_runningTotals = std::move(runningTotals);
-    endResetModel();
-}
-
-void DepositModel::appendRow(const QString &dateText, const QString &timeText, Money amount,
-                             Money runningTotal)
-{
-    const int row = rowCount();
-    beginInsertRows({}, row, row);
-    m_entries.append(dateText, timeText, amount);
-    m_runningTotals.append(runningTotal);
-    endInsertRows();
-}
-
-void DepositModel::removeRow(int row)
-{
-    // Every later row's sequence number changes with it, so the rows are
-    // laid out anew rather than moved.
-    beginResetModel();
-    m_entries.removeAt(row);
-    m_runningTotals.removeAt(row);
-    endResetModel();
 }

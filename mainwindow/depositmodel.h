@@ -2,15 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ledgerentries.h"
-#include "money.h"
-
 #include <QAbstractTableModel>
-#include <QList>
 
-// The deposit list's rows: one per ledger entry, oldest first, with its sequence number and the
-// running total. Texts are formatted when a cell is shown, so a ledger at its limit costs no
-// more than its entries and one running total each.
+class LedgerSession;
+
+// The deposit list's rows: one per entry of the session's ledger, oldest first, with its sequence
+// number and the running total, following the session's changes. Texts are formatted when a cell
+// is shown, so a ledger at its limit costs nothing beyond its entries.
 class DepositModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -18,7 +16,7 @@ class DepositModel : public QAbstractTableModel
 public:
     enum Column { Number, Date, Time, Amount, RunningTotal, ColumnCount };
 
-    explicit DepositModel(QObject *parent = nullptr);
+    explicit DepositModel(const LedgerSession &session, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -27,20 +25,9 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // Every row goes; the header stays.
-    void clear();
-    // Replaces every row in one reset; `runningTotals` has one total per entry.
-    void setRows(LedgerEntries entries, QList<Money> runningTotals);
-    void appendRow(const QString &dateText, const QString &timeText, Money amount,
-                   Money runningTotal);
-    void removeRow(int row);
-
-    const LedgerEntries &entries() const { return m_entries; }
-    Money runningTotal(int row) const { return m_runningTotals.at(row); }
     // The cell's text, as the list shows it.
     QString text(int row, int column) const;
 
 private:
-    LedgerEntries m_entries;
-    QList<Money> m_runningTotals;
+    const LedgerSession &m_session;
 };

@@ -92,6 +92,12 @@ QString reasonText(const LedgerStatus &status)
     return japanese.value(status.error, u"システムのエラーです（エラー番号 %1）"_s.arg(status.error));
 }
 
+// The tail of every message about a failed operation: which file, and why.
+QString fileAndReason(const LedgerStatus &status)
+{
+    return u"\n\nファイル: %1\n理由: %2"_s.arg(status.path, reasonText(status));
+}
+
 } // namespace
 
 MainWindow::MainWindow(const Clock &clock, QString ledgerPath, QWidget *parent)
@@ -99,12 +105,10 @@ MainWindow::MainWindow(const Clock &clock, QString ledgerPath, QWidget *parent)
                               | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                               | Qt::WindowCloseButtonHint),
       m_clock(clock),
-      m_ledgerPath(std::move(ledgerPath)),
-      m_model(new DepositModel(this)),
+      m_session(std::move(ledgerPath)),
+      m_model(new DepositModel(m_session, this)),
       m_help(new HelpViewer(this))
 {
-    m_firstReading = std::async(std::launch::async,
-                                [path = m_ledgerPath, totals = m_totals] { return read(path, totals); });
     setObjectName(u"fraMain"_s);
     setWindowTitle(Title);
     setWindowIcon(Pictures::applicationIcon()); // every size docks and window switchers ask for
@@ -173,7 +177,6 @@ void MainWindow::createControls()
     msgKozeni->setGeometry(twipRect(75, 1350, 6810, 5355));
     msgKozeni->setFont(Fonts::proportional(9));
     msgKozeni->setToolTip(u"ダブルクリックで選択した行を削除できます"_s);
-    msgKozeni->setModel(m_model);
 
     const auto caption = [](const QColor &background) {
         return LabelLook { .font = Fonts::proportional(15.75), .alignment = Qt::AlignCenter,
@@ -256,6 +259,8 @@ void MainWindow::createControls()
     // A key, not a control: the window's layout stays as designed.
     m_undoKey = new QShortcut(QKeySequence::Undo, this);
     connect(m_undoKey, &QShortcut::activated, this, &MainWindow::fraMain_Undo);
+    connect(&m_session, &LedgerSession::reloaded, this, &MainWindow::ShowLedger);
+    connect(&m_session, &LedgerSession::appended, this, &MainWindow::ShowLedger);
     describeForAssistiveTools();
 }
 
@@ -346,9 +351,7 @@ void MainWindow::txtKozeni_Inp_KeyPress(int key)
 {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return;
-    const QString text = txtKozeni_Inp->text();
-    if (!text.isEmpty() && parseAmount(text))
-        Deposit();
+    Deposit();
 }
 
 void MainWindow::Deposit()
@@ -360,48 +363,30 @@ void MainWindow::Deposit()
     if (!amount)
         return; // not a number: ignored without a word, the text stays
 
-    // A ledger that could not be read is not written to either: its content is unknown.
-    if (!m_loadStatus.ok())
-        ReloadFromLedger();
-    if (!m_loadStatus.ok()) {
-        refuseDeposit(u"入金できません"_s,
-                      u"台帳ファイルを読めないため、この入金は記録していません。\n"
-                      "入力した金額は入力欄に残してあります。\n\nファイル: %1\n理由: %2"_s
-                              .arg(m_loadStatus.path, reasonText(m_loadStatus)));
-        return;
-    }
-
-    switch (m_totals.CheckDeposit(*amount, DataRowCount() + 1)) {
-    case LedgerTotals::Refusal::None:
+    const LedgerSession::Deposited done = m_session.Deposit(*amount, m_clock.now());
+    switch (done.refusal) {
+    case LedgerSession::Refusal::None:
         break;
-    case LedgerTotals::Refusal::TooManyEntries:
+    case LedgerSession::Refusal::Unreadable:
+        refuseDeposit(u"入金できません"_s, u"台帳ファイルを読めないため、この入金は記録していません。\n"
+                      "入力した金額は入力欄に残してあります。"_s + fileAndReason(done.status));
+        return;
+    case LedgerSession::Refusal::TooManyEntries:
         refuseDeposit(u"入金できません"_s,
                       u"入金の記録は %1 回までです。この入金は記録していません。\n"
                       "これまでの記録はそのまま残っています。"_s
                               .arg(QLocale(QLocale::Japanese).toString(LedgerTotals::MaxEntries)));
         return;
-    case LedgerTotals::Refusal::TotalOutOfRange:
+    case LedgerSession::Refusal::TotalOutOfRange:
         refuseDeposit(u"入金できません"_s,
                       u"この入金を加えると合計が扱える金額を超えるため、記録していません。\n"
                       "これまでの記録はそのまま残っています。"_s);
         return;
-    }
-
-    AppendDepositRow(text);
-    const LedgerStatus saved =
-            AppendLedgerEntry(m_ledgerPath, *amount, m_clock.now(), m_encoding, &m_seen);
-    if (!saved.ok()) {
-        // No row may stay for a deposit the file does not hold.
-        ReloadFromLedger();
-        refuseDeposit(u"入金を保存できません"_s,
-                      u"台帳ファイルに書き込めなかったため、この入金は記録していません。\n"
-                      "入力した金額は入力欄に残してあります。\n\n"
-                      "ファイル: %1\n理由: %2"_s.arg(saved.path, reasonText(saved)));
+    case LedgerSession::Refusal::NotSaved:
+        refuseDeposit(u"入金を保存できません"_s, u"台帳ファイルに書き込めなかったため、この入金は記録していません。\n"
+                      "入力した金額は入力欄に残してあります。"_s + fileAndReason(done.status));
         return;
     }
-    // Someone else wrote to the file too: numbers and running totals follow the file.
-    if (!m_seen.valid)
-        ReloadFromLedger();
     ShowDepositedToday();
     txtKozeni_Inp->clear();
     txtKozeni_Inp->setFocus();
@@ -464,20 +449,8 @@ void MainWindow::DeleteCurrentEntry()
                          MessageBox::Buttons::OkCancel)
         != MessageBox::Answer::Ok)
         return;
-    RemoveCurrentRow();
-    // Lines the load could not read stay where they were among the remaining entries.
-    QList<UnreadLines> keep = m_unread;
-    for (UnreadLines &u : keep) {
-        if (row < u.entriesBefore)
-            --u.entriesBefore;
-    }
-    const LedgerStatus rewritten =
-            RewriteLedger(m_ledgerPath, ListedEntries(), keep, m_encoding, &m_seen);
-    if (!rewritten.ok()) {
-        reportFailedChange(u"削除"_s, rewritten);
-        return;
-    }
-    ReloadFromLedger();
+    if (const LedgerStatus removed = m_session.RemoveEntry(row); !removed.ok())
+        reportFailedChange(u"削除"_s, removed);
 }
 
 void MainWindow::ClearLedger()
@@ -488,24 +461,20 @@ void MainWindow::ClearLedger()
                          MessageBox::Icon::None, MessageBox::Buttons::OkCancel)
         != MessageBox::Answer::Ok)
         return;
-    const LedgerStatus emptied = EmptyLedger(m_ledgerPath, &m_seen);
+    const LedgerStatus emptied = m_session.ClearLedger();
     if (!emptied.ok()) {
         reportFailedChange(u"クリア"_s, emptied);
         return;
     }
-    InitDepositList();
-    ReloadFromLedger();
-    m_totals.ResetSmallestBase();
     HideElapsedDays();
 }
 
 void MainWindow::UndoLastRemoval()
 {
     // From the backup on disk, so that it works after a restart and whoever removed the lines.
-    const LedgerUndo plan = PlanLedgerUndo(m_ledgerPath);
+    const LedgerUndo plan = m_session.planUndo();
     if (!plan.status.ok()) {
-        warn(UndoTitle, u"台帳ファイルまたはその控えを読めないため、元に戻せません。\n\nファイル: %1\n理由: %2"_s
-                                .arg(plan.status.path, reasonText(plan.status)));
+        warn(UndoTitle, u"台帳ファイルまたはその控えを読めないため、元に戻せません。"_s + fileAndReason(plan.status));
         return;
     }
     if (plan.restored.isEmpty()) {
@@ -523,12 +492,11 @@ void MainWindow::UndoLastRemoval()
                          MessageBox::Icon::None, MessageBox::Buttons::OkCancel)
         != MessageBox::Answer::Ok)
         return;
-    const LedgerStatus undone = UndoLedger(m_ledgerPath, plan);
+    const LedgerStatus undone = m_session.undo(plan);
     if (!undone.ok()) {
         reportFailedChange(u"元に戻す操作"_s, undone);
         return;
     }
-    ReloadFromLedger();
     ShowElapsedDays();
 }
 
@@ -600,7 +568,6 @@ void MainWindow::refuseDeposit(const QString &title, const QString &text)
 
 void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &status)
 {
-    ReloadFromLedger();
     if (status.failure == LedgerStatus::Failure::Changed) {
         // Written to by another window, program or user since this window read it: their
         // change stays, and the user decides again on what the file holds now.
@@ -614,118 +581,42 @@ void MainWindow::reportFailedChange(const QString &action, const LedgerStatus &s
     }
     const bool undo = action == u"元に戻す操作";
     const QString title = undo ? UndoTitle : ConfirmDeletion, couldNot = undo ? u"元に戻せませんでした"_s : action + u"できませんでした"_s;
-    if (!m_loadStatus.ok()) {
+    if (!m_session.loadStatus().ok()) {
         // Not even the bytes it held could be put back; its journal keeps them for the next load.
         warn(title, u"台帳ファイルを書き換えられず、元の内容にも戻せなかったため、%1。"
-                    "元の内容は次のファイルに残してあり、次に台帳ファイルを読むときに戻します。\n\n"
-                    "ファイル: %2\n理由: %3"_s.arg(couldNot, m_loadStatus.path, reasonText(m_loadStatus)));
+                    "元の内容は次のファイルに残してあり、次に台帳ファイルを読むときに戻します。"_s.arg(couldNot)
+                    + fileAndReason(m_session.loadStatus()));
         return;
     }
     if (status.atRecoveryPoint) {
         warn(title, u"元に戻せるように台帳ファイルの控えを作ろうとしましたが、"
-                    "作れなかったため%1をやめました。台帳ファイルと控えは元のままです。\n\n"
-                    "ファイル: %2\n理由: %3"_s.arg(action, status.path, reasonText(status)));
+                    "作れなかったため%1をやめました。台帳ファイルと控えは元のままです。"_s.arg(action) + fileAndReason(status));
         return;
     }
     warn(title, u"台帳ファイルを書き換えられなかったため、%1。"
-                "台帳ファイルと控えは元のままで、一覧はファイルの内容を表示しています。\n\n"
-                "ファイル: %2\n理由: %3"_s.arg(couldNot, status.path, reasonText(status)));
+                "台帳ファイルと控えは元のままで、一覧はファイルの内容を表示しています。"_s.arg(couldNot) + fileAndReason(status));
 }
 
 void MainWindow::InitDepositList()
 {
-    m_model->clear();
-}
-
-MainWindow::Reading MainWindow::read(const QString &path, LedgerTotals totals)
-{
-    Reading reading { LoadLedger(path), totals, {} };
-    reading.totals.StartLoad();
-    // Room for every deposit to come, so that none moves the list: pages reserved but never
-    // written cost nothing.
-    reading.runningTotals.reserve(LedgerTotals::MaxEntries);
-    const qsizetype count = reading.load.entries.size();
-    reading.runningTotals.resize(count); // filled in place: an append per entry costs more than its sum
-    Money *running = reading.runningTotals.data();
-    for (qsizetype i = 0; i < count; ++i) {
-        // The reader keeps every running total inside the money range.
-        [[maybe_unused]] const bool added = reading.totals.AddLoadedAmount(reading.load.entries.amount(i));
-        Q_ASSERT(added);
-        running[i] = reading.totals.total();
-    }
-    return reading;
-}
-
-// The reading made while the window was built, unless the file has changed since.
-MainWindow::Reading MainWindow::readLedger()
-{
-    if (m_firstReading.valid()) {
-        Reading reading = m_firstReading.get();
-        if (StillAsLoaded(m_ledgerPath, reading.load.stamp))
-            return reading;
-    }
-    return read(m_ledgerPath, m_totals);
+    msgKozeni->setModel(m_model);
 }
 
 void MainWindow::ReloadFromLedger()
 {
-    Reading reading = readLedger();
-    LedgerLoad &load = reading.load;
-    m_totals = reading.totals;
-    const qsizetype count = load.entries.size();
-    const QString lastDate = count > 0 ? load.entries.dateText(count - 1) : QString();
-    // The list always shows what the file holds, an empty file included.
-    m_model->setRows(std::move(load.entries), std::move(reading.runningTotals));
-    if (count > 0)
-        msgKozeni->showRowAtTop(int(count - 1));
-    m_unread = std::move(load.unread);
-    m_loadStatus = load.status;
-    m_rolledBack = load.rolledBack;
-    m_seen = std::move(load.stamp);
-    // Deposits and rewrites go on in the file's character set: CP932 for an empty file, UTF-8
-    // for one a text editor saved with nothing but its byte-order mark.
-    m_encoding = load.encoding;
-    ShowTotals(m_totals.FinishLoad(int(count), lastDate));
-    // The totals keep the average of the deposits before an empty load; no deposits show a zero
-    // amount, as the Japanese fonts of the original platform drew "\0".
-    if (count == 0)
-        lblKozeni_Avg->setText(u"¥0"_s);
+    m_session.ReloadFromLedger();
 }
 
-void MainWindow::AppendDepositRow(const QString &amountText)
+void MainWindow::ShowLedger()
 {
-    const QDateTime now = m_clock.now(); // the list's own reading; the file takes another
-    const int row = DataRowCount() + 1;
-    // The row converts the text it is given, as the list always has; Deposit checked it.
-    const Money amount = parseAmount(amountText).value();
-    m_totals.AddDepositAmount(amount);
-    m_model->appendRow(dateText(now.date()), timeText(now.time()), amount, m_totals.total());
-    msgKozeni->showRowAtTop(row - 1);
-    ShowTotals(m_totals.FinishDeposit(amount, row));
-}
-
-void MainWindow::RemoveCurrentRow()
-{
-    const int row = msgKozeni->currentIndex().row();
-    if (row >= 0)
-        m_model->removeRow(row);
-}
-
-LedgerEntries MainWindow::ListedEntries() const
-{
-    // Each amount as the list shows it, read back: a rewrite writes what the user sees.
-    LedgerEntries listed = m_model->entries();
-    for (qsizetype row = 0; row < listed.size(); ++row) {
-        const Money amount = listed.amount(row);
-        if (const Money written = rewrittenAmount(amount); written != amount)
-            listed.setAmount(row, written);
-    }
-    return listed;
+    if (const int count = DataRowCount(); count > 0)
+        msgKozeni->showRowAtTop(count - 1);
+    ShowTotals(m_session.texts());
 }
 
 int MainWindow::DataRowCount() const
 {
-    return m_model->rowCount();
+    return int(m_session.entries().size());
 }
 
 void MainWindow::ShowTotals(const TotalsTexts &texts)
@@ -760,7 +651,7 @@ void MainWindow::ShowDepositedToday()
 void MainWindow::ShowElapsedDays()
 {
     const ElapsedDays elapsed =
-            decideElapsedDays(DataRowCount() > 0, m_totals.lastDateText(), m_clock.now().date());
+            decideElapsedDays(DataRowCount() > 0, m_session.totals().lastDateText(), m_clock.now().date());
     switch (elapsed.state) {
     case ElapsedDays::State::Hidden:
         HideElapsedDays();
@@ -778,38 +669,39 @@ void MainWindow::ShowElapsedDays()
 
 void MainWindow::reportUnreadLedger()
 {
-    if (m_rolledBack)
+    const QString path = QFileInfo(m_session.path()).absoluteFilePath();
+    if (m_session.rolledBack())
         MessageBox::show(this, u"台帳ファイルを元に戻しました"_s,
                          u"台帳ファイルの前回の書き換え（削除、クリア、元に戻す操作）は途中で止まっていました。\n"
-                         "台帳ファイルを書き換える前の内容に戻してあります。\n\nファイル: %1"_s.arg(QFileInfo(m_ledgerPath).absoluteFilePath()),
+                         "台帳ファイルを書き換える前の内容に戻してあります。\n\nファイル: %1"_s.arg(path),
                          MessageBox::Icon::Information, MessageBox::Buttons::Ok);
-    if (!m_loadStatus.ok()) {
+    if (!m_session.loadStatus().ok()) {
         warn(u"台帳ファイルを読めません"_s,
              u"台帳ファイルを開けなかったため、これまでの入金を表示できません。\n"
-             "ファイルには手を加えていません。\n\nファイル: %1\n理由: %2"_s
-                     .arg(m_loadStatus.path, reasonText(m_loadStatus)));
+             "ファイルには手を加えていません。"_s + fileAndReason(m_session.loadStatus()));
         return;
     }
-    if (m_unread.isEmpty())
+    const QList<UnreadLines> &unread = m_session.unread();
+    if (unread.isEmpty())
         return;
     QStringList lines;
-    for (const UnreadLines &u : std::as_const(m_unread)) {
+    for (const UnreadLines &u : unread) {
         if (lines.size() == 5) {
-            lines.append(u"ほか %1 か所"_s.arg(m_unread.size() - 5));
+            lines.append(u"ほか %1 か所"_s.arg(unread.size() - 5));
             break;
         }
         lines.append(QString::number(u.line));
     }
     QString what = u"台帳ファイルの %1 行目を読み取れませんでした。"_s.arg(lines.join(u", "_s));
-    if (m_unread.last().reason == LedgerReadError::TooManyEntries) {
-        what = m_unread.size() == 1
+    if (unread.last().reason == LedgerReadError::TooManyEntries) {
+        what = unread.size() == 1
                 ? u"台帳ファイルの %1 行目から後は、表示できる %2 件を超えるため読み込んでいません。"_s
-                          .arg(m_unread.last().line)
+                          .arg(unread.last().line)
                           .arg(LedgerTotals::MaxEntries)
                 : what + u"\n%1 件を超える分も読み込んでいません。"_s.arg(LedgerTotals::MaxEntries);
     }
     warn(u"台帳ファイルの一部を読めません"_s,
          u"%1\n読み取れた %2 件の入金を表示しています。"
          "読み込まなかった行はファイルにそのまま残してあります。\n\nファイル: %3"_s
-                 .arg(what, QString::number(DataRowCount()), QFileInfo(m_ledgerPath).absoluteFilePath()));
+                 .arg(what, QString::number(DataRowCount()), path));
 }

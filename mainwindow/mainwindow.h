@@ -2,13 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ledgerfile.h"
-#include "ledgertotals.h"
+#include "ledgersession.h"
 
 #include <QString>
 #include <QWidget>
-
-#include <future>
 
 class Clock;
 class DepositModel;
@@ -21,13 +18,13 @@ class QToolButton;
 
 // The main window, fraMain: the program's start-up window, alive until the program ends.
 //
-// How data flows: the ledger file is the one authority. ReloadFromLedger reads it into the
-// deposit list (a model of rows in the grid msgKozeni) and the ledger totals in one pass; the
-// totals give the five display texts that ShowTotals writes into the five figure labels. A
-// deposit goes the same way in small steps: a new list row, the totals, the figures, then one
-// line appended to the file. Deleting and clearing change the file and reload it, so the list,
-// its numbering and running totals, and the figures are always rebuilt from what the file holds.
-// Ctrl+Z puts back what the last deletion or clearing removed, found from the ledger's backup.
+// How data flows: the ledger file is the one authority, and the window's LedgerSession the one
+// owner of what was read from it. A reload reads the entries, their running totals and the
+// figures in one pass; the deposit list (a model of rows in the grid msgKozeni) follows the
+// session, and ShowTotals writes its five figure texts into the labels. A deposit is a new row
+// and figures, then one line appended to the file. Deleting, clearing and undoing change the
+// file and reload it, so the list and the figures always show what the file holds. The window
+// asks the questions and tells the outcome.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -103,20 +100,9 @@ private:
     void ExitProgram();
 
     void InitDepositList();
-    // The ledger with the figures and running totals of its entries, the totals going on from
-    // `totals`.
-    struct Reading
-    {
-        LedgerLoad load;
-        LedgerTotals totals;
-        QList<Money> runningTotals;
-    };
-    static Reading read(const QString &path, LedgerTotals totals);
-    Reading readLedger();
     void ReloadFromLedger();
-    void AppendDepositRow(const QString &amountText);
-    void RemoveCurrentRow();
-    LedgerEntries ListedEntries() const;
+    // The list's last row and the figures, after each change of the session.
+    void ShowLedger();
     int DataRowCount() const;
 
     void ShowTotals(const TotalsTexts &texts);
@@ -134,21 +120,8 @@ private:
     void reportFailedChange(const QString &action, const LedgerStatus &status);
 
     const Clock &m_clock;
-    const QString m_ledgerPath;
+    LedgerSession m_session;
     DepositModel *m_model = nullptr;
-    LedgerTotals m_totals;
-    // The first reading, made on another core while the controls are built.
-    std::future<Reading> m_firstReading;
-    // Parts of the file the last load could not read; kept so a rewrite never drops them.
-    QList<UnreadLines> m_unread;
-    LedgerStatus m_loadStatus;
-    // The last load undid a rewrite that had not finished; the user is told at start.
-    bool m_rolledBack = false;
-    // The file as this window last read or appended to it: a deletion or clearing replaces only
-    // that file, so that nothing another window, program or user wrote since is lost.
-    FileStamp m_seen;
-    // Written back in the character set it was read in.
-    LedgerEncoding m_encoding = LedgerEncoding::Cp932;
     HelpViewer *m_help = nullptr;
     // The help file the window last asked the viewer about. Kept, though nothing reads it back:
     // each help handler sets it and hands it to the viewer, so every call reads the same way.
