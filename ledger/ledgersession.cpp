@@ -105,6 +105,7 @@ LedgerSession::Deposited LedgerSession::Deposit(Money amount, const QDateTime &n
 
 LedgerStatus LedgerSession::RemoveEntry(qsizetype row)
 {
+    Q_ASSERT(row >= 0 && row < m_entries.size());
     // Each amount as the list shows it: a rewrite writes what the user sees.
     LedgerEntries kept;
     kept.reserve(m_entries.size() - 1);

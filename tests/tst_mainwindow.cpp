@@ -320,6 +320,7 @@ void tst_MainWindow::session_data()
     QTest::newRow("32,766 deposits: no more") << D.repeated(32766) << u"type 300; return"_s << D.repeated(32766) << u"32766回 ¥3,276,600 ¥100 ¥100 ¥100"_s << five << u"入金の記録は 32,766 回までです。この入金は記録していません。"_s;
     QTest::newRow("delete the middle row, Cancel") << A + B + C << u"delete 1 cancel"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
     QTest::newRow("delete with the Delete key") << A + B + C << u"del 1 ok"_s << A + C << u"2回 ¥130 ¥80 ¥50 ¥65"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
+    QTest::newRow("12.5 is rewritten as the list shows it") << line("2026年11月20日", "08:00:00", "12.5") + B + C << u"delete 2 ok"_s << line("2026年11月20日", "08:00:00", "13") + B << u"2回 ¥133 ¥120 ¥13 ¥67"_s << one << u"3 2026年12月05日 21:15:00 ¥80"_s + d;
     QTest::newRow("the entry after an unread line") << A + Unreadable + B + C << u"delete 1 ok"_s << A + Unreadable + C << u"2回 ¥130 ¥80 ¥50 ¥65"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
     QTest::newRow("the last row goes only by clearing") << C << u"delete 0"_s << C << u"1回 ¥80 ¥80 ¥80 ¥80"_s << one << u"最後の行はクリアボタンで削除してください"_s;
     QTest::newRow("a double-click on the header") << B + C << u"header"_s << B + C << u"2回 ¥200 ¥120 ¥80 ¥100"_s << one << QString();
