@@ -119,7 +119,13 @@ MainWindow::MainWindow(const Clock &clock, QString ledgerPath, QWidget *parent)
     createControls();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The list and its model go before the session they show: as a member it would go first,
+    // before QWidget deletes the children, and a view being deleted may still ask its model.
+    delete msgKozeni;
+    delete m_model;
+}
 
 void MainWindow::createControls()
 {
