@@ -19,7 +19,7 @@ class LedgerSession : public QObject
     Q_OBJECT
 
 public:
-    // Starts reading the file on another core at once; reload() takes that reading.
+    // Starts reading the file on another core at once; the first ReloadFromLedger takes it.
     explicit LedgerSession(QString path, QObject *parent = nullptr);
     ~LedgerSession() override;
 
