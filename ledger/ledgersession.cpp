@@ -107,14 +107,11 @@ LedgerStatus LedgerSession::RemoveEntry(qsizetype row)
 {
     Q_ASSERT(row >= 0 && row < m_entries.size());
     // Each amount as the list shows it: a rewrite writes what the user sees.
-    LedgerEntries kept;
-    kept.reserve(m_entries.size() - 1);
-    for (qsizetype i = 0; i < m_entries.size(); ++i) {
-        if (i == row)
-            continue;
-        kept.appendFrom(m_entries, i);
-        if (const Money written = rewrittenAmount(m_entries.amount(i)); written != m_entries.amount(i))
-            kept.setAmount(kept.size() - 1, written);
+    LedgerEntries kept = m_entries;
+    kept.removeAt(row);
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        if (const Money written = rewrittenAmount(kept.amount(i)); written != kept.amount(i))
+            kept.setAmount(i, written);
     }
     // Lines the load could not read stay where they were among the remaining entries.
     QList<UnreadLines> unread = m_unread;

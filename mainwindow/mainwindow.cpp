@@ -5,7 +5,6 @@
 #include "amount.h"
 #include "clock.h"
 #include "controls.h"
-#include "datetext.h"
 #include "depositmodel.h"
 #include "depositview.h"
 #include "elapseddays.h"
