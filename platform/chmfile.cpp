@@ -446,7 +446,9 @@ void ChmFile::readWindowDefinition(const QByteArray &name)
     for (qsizetype entry = 0; entry < qsizetype(count) && 8 + (entry + 1) * qsizetype(size) <= windows.size(); ++entry) {
         if (!name.isEmpty() && string(field(entry, 2)) != name)
             continue;
-        if (field(entry, 3) & ValidRect) {
+        // Beyond a few screens is damage, and would overflow QRect's arithmetic.
+        const auto onScreen = [&](int index) { return qAbs(qint64(field(entry, index))) <= 100000; };
+        if (field(entry, 3) & ValidRect && onScreen(8) && onScreen(9) && onScreen(10) && onScreen(11)) {
             const QRect rect(QPoint(field(entry, 8), field(entry, 9)), QPoint(field(entry, 10) - 1, field(entry, 11) - 1));
             if (rect.width() >= 200 && rect.height() >= 150)
                 m_windowRect = rect;
