@@ -58,7 +58,8 @@ bool searchedThrough(HelpWindow *window, const QString &text)
 {
     QSignalSpy finished(window, &HelpWindow::searchFinished);
     window->search(text);
-    return finished.count() == 1 || finished.wait(10000);
+    // Generous: the first search reads every page, and a sanitized build reads thousands slowly.
+    return finished.count() == 1 || finished.wait(60000);
 }
 
 // A help file as its reader hands it over: each file's path and bytes, in order.
