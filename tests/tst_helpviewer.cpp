@@ -366,13 +366,18 @@ void tst_HelpViewer::namesAsHtmlHelpReadsThem()
     const auto record = [](char code, const QByteArray &value) { return QByteArray(1, code) + '\0' + char(value.size()) + '\0' + value; };
     const QByteArray about = QStringEncoder("GBK").encode(u"/关于.htm"_s);
     const QByteArray system = QByteArray(4, '\3') + record(0, "\\toc.hhc") + record(2, about.mid(1)) + record(4, QByteArray("\4\x08\0\0", 4));
+    // Its one window definition is damaged: a place a million pixels wide.
+    QList<qint32> place(12);
+    place[3] = 1 << 4, place[10] = 1000000, place[11] = 600;
+    const QByteArray windows = QByteArray("\1\0\0\0\x30\0\0\0", 8) + QByteArray(reinterpret_cast<const char *>(place.constData()), 48);
     QWidget owner;
-    HelpWindow window(helpFile({ { "/#SYSTEM", system }, { "/toc.hhc", "<ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Start\"></object></ul>" }, { "/a.htm", "a" }, { about, "<p>about" }, { "/Other.htm", "other" } }), u"t.chm"_s, &owner);
+    HelpWindow window(helpFile({ { "/#SYSTEM", system }, { "/#WINDOWS", windows }, { "/toc.hhc", "<ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Start\"></object></ul>" }, { "/a.htm", "a" }, { about, "<p>about" }, { "/Other.htm", "other" } }), u"t.chm"_s, &owner);
     auto *page = window.findChild<QTextBrowser *>(u"helpBrowser"_s);
     QCOMPARE(page->toPlainText(), u"about"_s);
     QCOMPARE(window.findChild<QTreeWidget *>(u"helpContents"_s)->topLevelItem(0)->text(0), u"Start"_s);
     emit page->anchorClicked(QUrl(u"OTHER.HTM"_s));
     QCOMPARE(page->toPlainText(), u"other"_s);
+    QVERIFY(window.definedPlace().isNull());
 }
 
 void tst_HelpViewer::helpFilesFromTheWorldOpenAsMeant_data()
