@@ -7,6 +7,8 @@
 // written as the program writes them.
 #include "datetext.h"
 #include "ledgerfile.h"
+#include "ledgerjournal.h"
+#include "ledgerwriter.h"
 
 #include <QFile>
 #include <QList>

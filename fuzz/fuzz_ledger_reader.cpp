@@ -3,8 +3,9 @@
 // The ledger reader on arbitrary bytes. Beyond not crashing, it checks what the reader promises:
 // every byte is either read or kept verbatim where it was, pieces of any size read the same, and
 // what was read writes back and reads again unchanged.
-#include "ledgerfile.h"
+#include "ledgerreader.h"
 #include "ledgertotals.h"
+#include "ledgerwriter.h"
 #include "require.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 // not crashing: every entry and every unread line of the ledger stays, in order; each entry of the
 // recovery point the ledger lacks comes back exactly once; undoing again brings back nothing.
 #include "amount.h"
-#include "ledgerfile.h"
+#include "ledgerreader.h"
 #include "ledgertotals.h"
 #include "ledgerundo.h"
 #include "require.h"

@@ -150,11 +150,6 @@ LedgerStatus EmptyLedger(const QString &path, const FileStamp *expected)
     return rewriteThroughJournal(path, {}, expected);
 }
 
-QString ledgerBackupPath(const QString &path)
-{
-    return path + u".bak"_s;
-}
-
 LedgerUndo PlanLedgerUndo(const QString &path)
 {
     LedgerUndo plan;

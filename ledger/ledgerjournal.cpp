@@ -23,6 +23,11 @@ QString ledgerJournalPath(const QString &path)
     return path + u"-journal"_s;
 }
 
+QString ledgerBackupPath(const QString &path)
+{
+    return path + u".bak"_s;
+}
+
 namespace {
 
 bool removeJournal(const QString &journal)

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ledgerfile.h"
+#include "fileaccess.h"
+#include "ledgerformat.h"
 
 // How a deletion, clearing or undo rewrites the ledger: as a rollback journal does. The ledger's
 // bytes are first made durable beside it as "<name>-journal", then the ledger is rewritten in
@@ -12,6 +13,7 @@
 // written back first), one after it leaves both new. The ledger keeps its inode throughout.
 
 QString ledgerJournalPath(const QString &path);
+QString ledgerBackupPath(const QString &path); // the recovery point
 
 // A failure on the file at `path`, named by its full path.
 LedgerStatus ledgerStatus(const FileResult &result, const QString &path);

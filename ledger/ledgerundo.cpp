@@ -4,7 +4,7 @@
 
 #include "amount.h"
 #include "ledgerfields.h"
-#include "ledgerfile.h"
+#include "ledgerreader.h"
 #include "ledgertotals.h"
 #include "ledgerwriter.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ledgerentries.h"
-#include "ledgerfile.h"
+#include "ledgerformat.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -2,9 +2,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ledgerfile.h"
+#include "ledgerentries.h"
+#include "ledgerformat.h"
+#include "money.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QStringView>
 
 #include <optional>
+
+// One line of the file, CR LF included; empty when a text has characters the encoding cannot
+// hold, a double quote or a control character.
+QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount,
+                      LedgerEncoding encoding = LedgerEncoding::Cp932);
 
 // The whole file's bytes: the entries in order, each `keep` verbatim after its `entriesBefore`
 // entries (or at the end when there are fewer); nothing when an entry's texts cannot be written.

@@ -4,6 +4,8 @@
 
 #include "decimal.h"
 #include "ledgerfile.h"
+#include "ledgerjournal.h"
+#include "ledgerwriter.h"
 
 #include <QDir>
 #include <QFile>
