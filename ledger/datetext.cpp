@@ -175,8 +175,8 @@ std::optional<StandardDateTime> StandardDateTime::fromCp932(QByteArrayView date,
     static constexpr WordForm DateHead = wordForm(Cp932DateForm, 0);
     static constexpr WordForm DateTail = wordForm(Cp932DateForm, 6);
     static constexpr WordForm Time = wordForm(Cp932TimeForm, 0);
-    static_assert(std::size(Cp932DateForm) - 1 == 14 && std::size(Cp932TimeForm) - 1 == 8);
-    if (date.size() != 14 || time.size() != 8)
+    static_assert(std::size(Cp932DateForm) - 1 == Cp932DateSize && std::size(Cp932TimeForm) - 1 == Cp932TimeSize);
+    if (date.size() != Cp932DateSize || time.size() != Cp932TimeSize)
         return std::nullopt;
     const quint64 head = wordAt(date.data()), tail = wordAt(date.data() + 6), clock = wordAt(time.data());
     if (!follows(head, DateHead) || !follows(tail, DateTail) || !follows(clock, Time))

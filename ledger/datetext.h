@@ -24,7 +24,8 @@ struct StandardDateTime
     static StandardDateTime fromDateTime(QDate date, QTime time);
     // Both texts in that form, or nothing.
     static std::optional<StandardDateTime> fromTexts(QStringView date, QStringView time);
-    // The same, from the 14 bytes of a date and the 8 of a time in CP932.
+    // The same, from the bytes of a date and of a time in CP932.
+    static constexpr qsizetype Cp932DateSize = 14, Cp932TimeSize = 8;
     static std::optional<StandardDateTime> fromCp932(QByteArrayView date, QByteArrayView time);
 
     QString dateText() const;

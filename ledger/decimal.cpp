@@ -142,6 +142,15 @@ std::optional<Money> parseUnsignedDecimal(std::string_view text, bool negative, 
     return value;
 }
 
+std::size_t readPlainDigits(std::string_view text, qint64 &yen)
+{
+    yen = 0;
+    std::size_t i = 0;
+    for (; i < std::min(text.size(), MostPlainDigits) && isDigit(text[i]); ++i)
+        yen = yen * 10 + (text[i] - '0');
+    return i;
+}
+
 std::optional<Money> parsePlainDecimal(std::string_view text, bool *outOfRange)
 {
     bool negative = false;
@@ -149,13 +158,10 @@ std::optional<Money> parsePlainDecimal(std::string_view text, bool *outOfRange)
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    // The common case, whole yen as the program writes them, without the general machinery.
-    if (!text.empty() && text.size() <= 12 && std::all_of(text.begin(), text.end(), isDigit)) {
+    // The common case without the general machinery.
+    if (qint64 yen = 0; !text.empty() && readPlainDigits(text, yen) == text.size()) {
         if (outOfRange)
             *outOfRange = false;
-        qint64 yen = 0;
-        for (char c : text)
-            yen = yen * 10 + (c - '0');
         return Money::fromRaw((negative ? -yen : yen) * Money::Scale);
     }
     return parseUnsignedDecimal(text, negative, Grouping::None, outOfRange);

@@ -21,6 +21,11 @@ enum class Grouping { None, Thousands };
 std::optional<Money> parseUnsignedDecimal(std::string_view text, bool negative, Grouping grouping,
                                           bool *outOfRange = nullptr);
 
+// The common case of an amount, whole yen as the program writes them: the ASCII digits at the
+// start of `text`, at most MostPlainDigits, read into `yen`; returns how many there were.
+inline constexpr std::size_t MostPlainDigits = 12; // times Money::Scale, still inside 64 bits
+std::size_t readPlainDigits(std::string_view text, qint64 &yen);
+
 // Reads an optional sign followed by an unsigned number without grouping: the ledger's amount field.
 std::optional<Money> parsePlainDecimal(std::string_view text, bool *outOfRange = nullptr);
 

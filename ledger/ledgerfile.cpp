@@ -108,7 +108,7 @@ LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTim
     if (size > 0) {
         char tail[3] = {};
         const off_t from = std::max<off_t>(0, size - 3);
-        if (::pread(fd, tail, std::size_t(size - from), from) != size - from)
+        if (retried([&] { return ::pread(fd, tail, std::size_t(size - from), from); }) != size - from)
             return ledgerStatus({ FileFailure::Read, errno }, path);
         // A last line without its end gets one; a byte-order mark alone is no line.
         if (tail[size - from - 1] != '\n' && !(size == 3 && QByteArrayView(tail, 3) == Utf8Bom))

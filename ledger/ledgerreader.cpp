@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ledgerreader.h"
 
+#include "datetext.h"
 #include "decimal.h"
 #include "ledgerfields.h"
 #include "ledgertotals.h"
@@ -12,11 +13,6 @@
 namespace {
 
 constexpr qsizetype MaxTextLength = 255; // longer texts are not dates or times
-
-bool isAsciiDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 // The ledger's stream reader. Written by hand because it must read fields three at a time across
 // line ends, as the file format has always been read, and keep the bytes it cannot read.
@@ -119,24 +115,22 @@ private:
     bool readOwnLine()
     {
         // "YYYY年MM月DD日","HH:MM:SS", with Y, M, D, H, M and S any digit.
-        constexpr qsizetype Fixed = 28;
-        constexpr qsizetype MostDigits = 12; // as the plain decimal reader's own fast path
+        constexpr qsizetype Date = 1, Time = Date + StandardDateTime::Cp932DateSize + 3;
+        constexpr qsizetype Fixed = Time + StandardDateTime::Cp932TimeSize + 2;
         if (m_decoder.decided() && m_decoder.encoding() != LedgerEncoding::Cp932)
             return false;
         const char *p = m_p + m_pos;
         const qsizetype left = m_n - m_pos;
         if (left < Fixed + 2)
             return false;
-        if (p[0] != '"' || std::memcmp(p + 15, "\",\"", 3) != 0 || std::memcmp(p + 26, "\",", 2) != 0)
+        if (p[0] != '"' || std::memcmp(p + Time - 3, "\",\"", 3) != 0 || std::memcmp(p + Fixed - 2, "\",", 2) != 0)
             return false;
-        const auto dateTime = StandardDateTime::fromCp932(QByteArrayView(p + 1, 14),
-                                                           QByteArrayView(p + 18, 8));
+        const auto dateTime = StandardDateTime::fromCp932(QByteArrayView(p + Date, StandardDateTime::Cp932DateSize),
+                                                           QByteArrayView(p + Time, StandardDateTime::Cp932TimeSize));
         if (!dateTime)
             return false;
-        qsizetype i = Fixed;
         qint64 yen = 0;
-        for (const qsizetype digitsEnd = std::min(left, Fixed + MostDigits); i < digitsEnd && isAsciiDigit(p[i]); ++i)
-            yen = yen * 10 + (p[i] - '0');
+        qsizetype i = Fixed + qsizetype(readPlainDigits(std::string_view(p + Fixed, std::size_t(left - Fixed)), yen));
         if (i == Fixed || i == left)
             return false;
         if (p[i] == '\r' && i + 1 < left && p[i + 1] == '\n')

@@ -319,7 +319,7 @@ MUTANTS = [
      "月, the day and 日 not checked"),
     ("F10", "ledger/datetext.cpp", "return values * 10 + (values >> 8);", "return values * 10;",
      "each two-digit number read as its first digit's tens"),
-    ("F11", "ledger/ledgerreader.cpp", "std::min(left, Fixed + MostDigits)", "left",
+    ("F11", "ledger/decimal.cpp", "i < std::min(text.size(), MostPlainDigits)", "i < text.size()",
      "an amount of any length taken by the quick way, past what a 64-bit yen count holds"),
     ("F04", "platform/fonts.cpp", "std::max(width - 2, 1) / natural", "std::max(width, 1) / natural",
      "a drawn-down number's smoothed edges on the edges it is cut at"),
