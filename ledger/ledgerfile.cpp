@@ -92,7 +92,7 @@ bool StillAsLoaded(const QString &path, const FileStamp &stamp)
 LedgerStatus AppendLedgerEntry(const QString &path, Money amount, const QDateTime &now,
                                LedgerEncoding encoding, FileStamp *seen)
 {
-    QByteArray bytes = ledgerLine(dateText(now.date()), timeText(now.time()), amount, encoding);
+    QByteArray bytes = ledgerLine(StandardDateTime::fromDateTime(now.date(), now.time()), amount, encoding);
     const OpenedFile file = openRegularFile(path, O_RDWR | O_APPEND, true);
     if (!file.result.ok())
         return ledgerStatus(file.result, path);

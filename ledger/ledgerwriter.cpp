@@ -54,6 +54,16 @@ QByteArray ledgerLine(QStringView dateText, QStringView timeText, Money amount,
     return line;
 }
 
+QByteArray ledgerLine(const StandardDateTime &at, Money amount, LedgerEncoding encoding)
+{
+    if (encoding != LedgerEncoding::Cp932)
+        return ledgerLine(at.dateText(), at.timeText(), amount, encoding);
+    QByteArray line;
+    appendStandardFields(line, at);
+    appendAmount(line, amount);
+    return line;
+}
+
 std::optional<QByteArray> ledgerFileBytes(const LedgerEntries &entries,
                                           const QList<UnreadLines> &keep, LedgerEncoding encoding)
 {
