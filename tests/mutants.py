@@ -456,7 +456,7 @@ MUTANTS = [
     ("Q04", "ledger/ledgerreader.cpp", "        m_decoder.setEncoding(LedgerEncoding::Cp932);\n        m_total = *newTotal;", "        m_total = *newTotal;",
      "a CP932 ledger of the program's own lines taken for UTF-8 by a later line, and rewritten so"),
     ("Q05", "ledger/ledgerreader.cpp", "        if (p[0] != '\"' || std::memcmp", "        if (std::memcmp",
-     "a line without its opening quote read as an entry"),
+     "a line whose first byte is no quote read the quick way: a control byte there taken, or a text's first character dropped"),
     ("Q06", "ledger/ledgerundo.cpp", "        restoreUpTo(place);\n        putAdded();", "        putAdded();\n        restoreUpTo(place);",
      "deposits made since the deletion put before the restored entries"),
     ("Q07", "ledger/ledgerundo.cpp", "const bool decided = ledger.startsWith(Utf8Bom) || (", "const bool decided = (",

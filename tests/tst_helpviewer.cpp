@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "chmfile.h"
 #include "fonts.h"
+#include "guitest.h"
 #include "helpviewer.h"
 #include "helpwindow.h"
 #include "ledgerfixture.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTextBrowser>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -367,8 +367,7 @@ void tst_HelpViewer::namesAsHtmlHelpReadsThem()
     const QByteArray about = QStringEncoder("GBK").encode(u"/关于.htm"_s);
     const QByteArray system = QByteArray(4, '\3') + record(0, "\\toc.hhc") + record(2, about.mid(1)) + record(4, QByteArray("\4\x08\0\0", 4));
     // Its one window definition is damaged: a place a million pixels wide.
-    QList<qint32> place(12);
-    place[3] = 1 << 4, place[10] = 1000000, place[11] = 600;
+    const QList<qint32> place { 0, 0, 0, 1 << 4, 0, 0, 0, 0, 0, 0, 1000000, 600 }; // valid, right, bottom
     const QByteArray windows = QByteArray("\1\0\0\0\x30\0\0\0", 8) + QByteArray(reinterpret_cast<const char *>(place.constData()), 48);
     QWidget owner;
     HelpWindow window(helpFile({ { "/#SYSTEM", system }, { "/#WINDOWS", windows }, { "/toc.hhc", "<ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Start\"></object></ul>" }, { "/a.htm", "a" }, { about, "<p>about" }, { "/Other.htm", "other" } }), u"t.chm"_s, &owner);
@@ -458,6 +457,7 @@ void tst_HelpViewer::searchFoldsWhatAJapaneseUserTypes_data()
     QTest::newRow("small kana as large, twice") << u"ﾌｫﾙﾀﾞｰ"_s << u"フオルダーのフォルダー"_s << u"フオルダー フォルダー"_s;
     QTest::newRow("semi-voiced") << u"ﾊﾟｽ"_s << u"パスワード"_s << u"パス"_s;
     QTest::newRow("a spacing mark") << u"ハ゛ック"_s << u"バックする"_s << u"バック"_s;
+    QTest::newRow("capitals") << u"BACKUP"_s << u"backup を取る"_s << u"backup"_s;
     QTest::newRow("full-width letters") << u"ＴＸＴ"_s << u"ミトラダ.txt"_s << u"txt"_s;
     QTest::newRow("a keyword with > in it") << u"operator->"_s << u"operator-> の使い方"_s << u"operator->"_s;
     QTest::newRow("unvoiced is another word") << u"ﾊｯｸ"_s << u"バック"_s << QString();
@@ -534,13 +534,5 @@ void tst_HelpViewer::readableOnALaptopScreenBesideOrOverTheOwner()
     QCOMPARE(lineHeight(), normal);
 }
 
-int main(int argc, char *argv[])
-{
-    // Offscreen, a laptop's screen unless the test is given another.
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" PORUNKA_TEST_DATA "/screen.json");
-    QApplication app(argc, argv);
-    tst_HelpViewer test;
-    return QTest::qExec(&test, argc, argv);
-}
+PORUNKA_GUI_TEST_MAIN(tst_HelpViewer)
 #include "tst_helpviewer.moc"

@@ -112,6 +112,7 @@ void tst_LedgerFile::load_data()
     // Read in pieces of 64 KB: every byte of a tail longer than a piece is kept.
     QTest::newRow("past the most entries, a tail longer than a piece") << A.repeated(LedgerTotals::MaxEntries) + C.repeated(3000) << u"120 "_s.repeated(LedgerTotals::MaxEntries).chopped(1) << QStringList { at(LedgerReadError::TooManyEntries, LedgerTotals::MaxEntries + 1, LedgerTotals::MaxEntries) };
     QTest::newRow("torn append: NUL bytes") << A + QByteArray(34, '\0') << u"120"_s << QStringList { at(LedgerReadError::TooFewFields, 2, 1) };
+    QTest::newRow("no amount; a control byte for the opening quote") << line("2010年03月08日", "08:00:00", "") + "\x01" + A.mid(1) + C << u"-30"_s << QStringList { at(LedgerReadError::BadAmount, 1, 0), at(LedgerReadError::BadEncoding, 2, 0) };
     QTest::newRow("a bad entry costs only its first line") << date + ",\"19:04:05\"\r\nabc\r\n" + C << u"-30"_s << QStringList { at(LedgerReadError::BadAmount, 1, 0), at(LedgerReadError::BadAmount, 2, 0) };
 }
 
@@ -274,7 +275,7 @@ void tst_LedgerFile::undoPutsBackOnlyWhatIsMissing_data()
     QTest::addColumn<int>("restored");
     QTest::addColumn<int>("unreadable");
     const QByteArray cNoEnd = C.chopped(2), otherForm = "\"2016\x94\x4E" "02\x8C\x8E" "01\x93\xFA\",\"09:00:00\", 5000\r\n";
-    const QByteArray ownForm = line("2016年02月01日", "09:00:00", "5000"), seven = line("2010年03月10日", "08:00:00", "7");
+    const QByteArray ownForm = line("2016年02月01日", "09:00:00", "5000"), seven = line("2010年03月10日", "08:00:00", "7"), at10[] = { line("2010年03月10日", "08:00:00", "12.5"), line("2010年03月10日", "08:00:00", "13"), line("2010年03月10日", "08:00:00", "12.6") };
     QTest::newRow("moved elsewhere, one deleted: nothing doubled") << A + B + C << B + A << B + C + A << 1 << 0;
     QTest::newRow("an entry kept twice, one of three deleted") << A + A + A << A + A << A + A + A << 1 << 0;
     QTest::newRow("a last line without its end, then a deposit") << A + cNoEnd << A + B << A + C + B << 1 << 0;
@@ -289,6 +290,9 @@ void tst_LedgerFile::undoPutsBackOnlyWhatIsMissing_data()
     QTest::newRow("a cleared UTF-8 ledger: back in UTF-8") << Bom + Utf8 << QByteArray() << Bom + Utf8 << 1 << 0;
     const QByteArray x1 = "\"\x82\x50\x82\x4F\x81\x7C\",\"9 \x8E\x9E\",1\r\n", x2 = "\"\x82\x50\x82\x4F\x81\x7C\",\"10 \x8E\x9E\",1\r\n";
     QTest::newRow("texts not in the program's form, two times of one day: both kept") << x1 + A << x2 << x1 + A + x2 << 2 << 0;
+    QTest::newRow("a UTF-8 mark alone in the ledger: kept") << Utf8 << Bom << Bom + Utf8 << 1 << 0;
+    QTest::newRow("a day and an hour apart: two deposits") << line("2010年03月01日", "02:00:00", "5") << line("2010年03月02日", "01:00:00", "5") << line("2010年03月01日", "02:00:00", "5") + line("2010年03月02日", "01:00:00", "5") << 1 << 0;
+    QTest::newRow("one deposit three times, in forms a rewrite makes one") << at10[0] + at10[1] + B + at10[2] << B + at10[1] << at10[0] + at10[1] + B + at10[2] << 2 << 0;
     QTest::newRow("nothing missing: nothing to do") << A + B << B + C + A << B + C + A << 0 << 0;
     QTest::newRow("more than a ledger holds: refused") << A.repeated(LedgerTotals::MaxEntries + 1) << A << QByteArray() << -1 << 0;
 }

@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "datetext.h"
 #include "fonts.h"
+#include "guitest.h"
 #include "helpviewer.h"
 #include "ledgerfixture.h"
 #include "mainwindow.h"
@@ -22,7 +23,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
-#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
@@ -192,7 +192,7 @@ private slots:
     void aUsersVisit();
 
 private:
-    // A main window on the ledger, its welcome window closed at once; `welcomed` says whether one came.
+    // A main window on the ledger, active, its welcome window closed at once; `welcomed` says whether one came.
     std::unique_ptr<MainWindow> start(const LedgerFixture &f, bool *welcomed = nullptr)
     {
         auto window = std::make_unique<MainWindow>(m_clock, f.path());
@@ -200,6 +200,8 @@ private:
         window->start();
         if (welcomed)
             *welcomed = watcher.handled();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qFatal("the main window never became active");
         return window;
     }
 
@@ -222,7 +224,6 @@ void tst_MainWindow::drawnAsDesigned()
     LedgerFixture f;
     f.write(line("2026年11月20日", "12:00:00", "50") + line("2026年12月05日", "12:00:00", "80"));
     auto w = start(f);
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QVERIFY(looksLikeReference(*w, u"main"_s + density));
     WelcomeWindow welcome;
     QVERIFY(looksLikeReference(welcome, u"welcome"_s + density));
@@ -251,8 +252,8 @@ void tst_MainWindow::readableAndWholeInADarkScheme()
         return (std::max(l(a), l(b)) + 0.05) / (std::min(l(a), l(b)) + 0.05);
     };
     // Inked columns of a control as drawn, against the colour at `ground` in it.
-    const auto inked = [&](QWidget &window, const QRect &r, QPoint ground, double least) {
-        const QImage shot = window.grab(r).toImage();
+    const auto inked = [&](QWidget &window, const QRect &r, QPoint ground, double least, bool rows = false) {
+        const QImage shot = window.grab(r).toImage().transformed(QTransform().rotate(rows ? 90 : 0));
         QList<int> columns;
         for (int x = 0; x < shot.width(); ++x)
             for (int y = 0; y < shot.height(); ++y)
@@ -269,10 +270,12 @@ void tst_MainWindow::readableAndWholeInADarkScheme()
     for (int i = 0; i < 8; ++i)
         QVERIFY(!inked(welcome, control(welcome, u"Label1(%1)"_s.arg(i))->geometry(), { 0, 0 }, 4.5).isEmpty());
     // Right-aligned numbers: a blank column between the edge their text is clipped at and their
-    // first ink, where a cut text has ink on the edge itself.
+    // first ink, where a cut text has ink on the edge itself; as many blank lines above as below.
     for (const char *name : { "lblKozeni_zen", "lblKozeni_Max", "lblKozeni_Avg" }) {
-        const QList<int> ink = inked(*w, control(*w, QString::fromLatin1(name))->geometry().adjusted(1, 1, -1, -1), { 1, 1 }, 1.5);
+        const QRect box = control(*w, QString::fromLatin1(name))->geometry().adjusted(1, 1, -1, -1);
+        const QList<int> ink = inked(*w, box, { 1, 1 }, 1.5), lines = inked(*w, box, { 1, 1 }, 1.5, true);
         QVERIFY2(!ink.isEmpty() && ink.first() >= 1, name);
+        QVERIFY2(qAbs(lines.first() - (box.height() - 1 - lines.last())) <= 2, name); // in the middle, shrunk or not
     }
     auto *list = control<QTableView>(*w, u"msgKozeni"_s);
     for (int column : { 3, 4 }) {
@@ -318,6 +321,7 @@ void tst_MainWindow::session_data()
     QTest::newRow("empty, button") << D << u"save"_s << D << hundred << five << QString();
     QTest::newRow("abc, Return") << D << u"type abc; return"_s << D << hundred << five << QString();
     QTest::newRow("32,766 deposits: no more") << D.repeated(32766) << u"type 300; return"_s << D.repeated(32766) << u"32766回 ¥3,276,600 ¥100 ¥100 ¥100"_s << five << u"入金の記録は 32,766 回までです。この入金は記録していません。"_s;
+    QTest::newRow("a total past its range: no deposit") << line("2026年12月01日", "12:00:00", "900000000000000") << u"type 900000000000000; return"_s << line("2026年12月01日", "12:00:00", "900000000000000") << u"1回 ¥900,000,000,000,000 ¥900,000,000,000,000 ¥9,999 ¥900,000,000,000,000"_s << five << u"この入金を加えると合計が扱える金額を超えるため、記録していません。"_s;
     QTest::newRow("delete the middle row, Cancel") << A + B + C << u"delete 1 cancel"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
     QTest::newRow("delete with the Delete key") << A + B + C << u"del 1 ok"_s << A + C << u"2回 ¥130 ¥80 ¥50 ¥65"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
     QTest::newRow("12.5 is rewritten as the list shows it") << line("2026年11月20日", "08:00:00", "12.5") + B + C << u"delete 2 ok"_s << line("2026年11月20日", "08:00:00", "13") + B << u"2回 ¥133 ¥120 ¥13 ¥67"_s << one << u"3 2026年12月05日 21:15:00 ¥80"_s + d;
@@ -363,7 +367,6 @@ void tst_MainWindow::session()
     auto *list = control<QTableView>(*w, u"msgKozeni"_s);
     QCOMPARE(list->currentIndex().row(), int(rows(*w).size()) - 1);
     QVERIFY(rows(*w).isEmpty() || list->currentIndex().column() == 1);
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
     const QString recoveryPoint = ledgerBackupPath(f.path());
     for (QString step : steps) {
         const QByteArray was = f.bytes(), recoveryWas = bytesOf(recoveryPoint);
@@ -396,7 +399,6 @@ void tst_MainWindow::session()
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_Z, Qt::ControlModifier);
         } else if (verb == u"restart") {
             w = start(f);
-            QVERIFY(QTest::qWaitForWindowActive(w.get()));
         } else if (verb == u"spoil") {
             QVERIFY(writeFile(recoveryPoint, "\x01\x02\r\n", QIODevice::Append));
         } else if (verb == u"failing") {
@@ -449,7 +451,6 @@ void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText()
     QString shown = MessageBox::takeShown().value(0).text;
     if (ledger == u"folder") // taken away after the start, a folder in its place
         QVERIFY(QFile::remove(f.path()) && QDir(f.dir()).mkdir(QString::fromUtf16(LedgerFileName)));
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
     auto *box = control<QLineEdit>(*w, u"txtKozeni_Inp"_s);
     box->setText(u"300"_s);
     // Answered as a user would: the real message box, found and its OK clicked.
@@ -468,6 +469,10 @@ void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText()
     QCOMPARE(w->focusWidget(), box); // back in the box, to try again
     QCOMPARE(rows(*w).size(), 0); // no row for a deposit the file does not hold
     QVERIFY(!QFileInfo(f.path()).isFile());
+    // Mended while the window is open, the ledger takes the deposit.
+    QVERIFY((QFile::remove(f.path()) || QDir(f.dir()).rmdir(QString::fromUtf16(LedgerFileName))) && writeFile(f.path(), "\r\n"));
+    QTest::mouseClick(control(*w, u"cmdKozeniHozon"_s), Qt::LeftButton);
+    QCOMPARE(rows(*w).size(), 1);
 }
 
 void tst_MainWindow::installedFamily_data()
@@ -612,13 +617,5 @@ void tst_MainWindow::aUsersVisit()
     QVERIFY(!w.isVisible());
 }
 
-int main(int argc, char *argv[])
-{
-    // Offscreen, a screen with room beside the main window, as desktops have.
-    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" PORUNKA_TEST_DATA "/screen.json");
-    QApplication app(argc, argv);
-    tst_MainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+PORUNKA_GUI_TEST_MAIN(tst_MainWindow)
 #include "tst_mainwindow.moc"
