@@ -5,6 +5,7 @@
 #include "chmfile.h"
 #include "controls.h"
 #include "fonts.h"
+#include "helpparts.h"
 #include "helpsitemap.h"
 #include "helptext.h"
 
@@ -732,11 +733,11 @@ void HelpWindow::switchPane()
 void HelpWindow::print()
 {
     // Beside the program in a build tree, under ../lib in an installed tree, then where installed.
-    using Print = void (*)(const QTextDocument *, QWidget *, const QString *);
+    using Print = decltype(&porunkaPrintDocument);
     const QString programDir = QCoreApplication::applicationDirPath();
     for (const QString &candidate : { programDir + u"/porunka_print"_s, programDir + u"/../lib/porunka/porunka_print"_s,
                                       QStringLiteral(PORUNKA_MODULE_DIR "/porunka_print") }) {
-        if (const auto print = Print(QLibrary::resolve(candidate, "porunkaPrintDocument"))) {
+        if (const auto print = Print(QLibrary::resolve(candidate, PrintFunctionName))) {
             const QString title = u"印刷"_s;
             print(m_page->document(), this, &title);
             return;

@@ -3,12 +3,13 @@
 // porunka's printing, loaded the first time the user prints: linking Qt Print Support into the
 // program cost every start-up 1.6 M instructions (1.4 %) of dynamic linking for a button that is
 // rarely pressed.
+#include "helpparts.h"
+
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTextDocument>
 
-extern "C" Q_DECL_EXPORT void porunkaPrintDocument(const QTextDocument *document, QWidget *parent,
-                                                   const QString *title)
+void porunkaPrintDocument(const QTextDocument *document, QWidget *parent, const QString *title)
 {
     QPrinter printer;
     QPrintDialog dialog(&printer, parent);

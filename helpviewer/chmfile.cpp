@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "chmfile.h"
 
+#include "helpparts.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -19,11 +21,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr QByteArrayView Magic = "PORUNKA-CHM 2\n";
-constexpr QByteArrayView WholeMagic = "PORUNKA-CHM 1\n";
+constexpr QByteArrayView Magic = ChmReaderMagic;
+constexpr QByteArrayView WholeMagic = ChmWholeMagic;
 constexpr quint32 MaxPath = 512;
 constexpr qsizetype MaxFiles = 1 << 20;
-constexpr quint64 MaxObject = 16 << 20; // as the reader hands out at most
+constexpr quint64 MaxObject = ChmMaxObject;
 constexpr quint64 Refused = ~quint64(0);
 // A list or a file that takes longer is not coming: the reader is stopped.
 constexpr int ListTimeoutMs = 10000;

@@ -10,6 +10,8 @@
 // 8-byte little-endian data length; a path length of 0 ends the list. Then, for each path read
 // from standard input (one per line), its 8-byte length and data, or the length 2^64-1 when it
 // is not there or larger than one read may be. Ends at the end of standard input.
+#include "helpparts.h"
+
 #include <chm_lib.h>
 
 #include <cstdint>
@@ -21,7 +23,7 @@
 
 namespace {
 
-constexpr std::uint64_t MaxObject = 16u << 20;
+constexpr std::uint64_t MaxObject = ChmMaxObject;
 constexpr std::uint64_t Refused = ~std::uint64_t(0);
 
 void putLittleEndian(std::uint64_t value, int bytes)
@@ -137,7 +139,7 @@ int main(int argc, char *argv[])
     std::set<std::string> names;
     chm_enumerate(h, CHM_ENUMERATE_ALL, collect, &names);
     collectFromEveryChunk(argv[1], names);
-    std::fputs("PORUNKA-CHM 2\n", stdout);
+    std::fputs(ChmReaderMagic, stdout);
     for (const std::string &name : names) {
         chmUnitInfo info;
         if (listable(name) && chm_resolve_object(h, name.c_str(), &info) == CHM_RESOLVE_SUCCESS) {
