@@ -268,7 +268,7 @@ Page pageText(QStringView html)
 
 bool laysOutQuickly(QStringView html)
 {
-    // Measured: one unit is some 25 to 70 µs of layout, so the budget is about a second.
+    // About a second of layout (README, figures behind the code).
     constexpr qint64 Budget = 25000;
     constexpr qsizetype CharactersPerUnit = 80;
     qint64 spent = 0;

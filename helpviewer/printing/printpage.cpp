@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 porunka developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// porunka's printing, loaded the first time the user prints: linking Qt Print Support into the
-// program cost every start-up 1.6 M instructions (1.4 %) of dynamic linking for a button that is
-// rarely pressed.
+// porunka's printing, loaded the first time the user prints: linked into the program, Qt Print
+// Support made every start-up pay its dynamic linking for a button that is rarely pressed
+// (README, figures behind the code).
 #include "helpparts.h"
 
 #include <QPrintDialog>
