@@ -258,7 +258,7 @@ MUTANTS = [
      "exit leaves help windows open (second close-all dropped; the first closes all anyway)"),
     ("X02", "mainwindow/mainwindow.cpp", "    hide();\n    QCoreApplication::exit(0);", "    QCoreApplication::exit(0);",
      "exit leaves the main window shown"),
-    ("X03", "mainwindow/mainwindow.cpp", "return { txtKozeni_Inp, cmdKozeniHozon, cmdKozeniClr, cmdHelp, cmdsyoukai, cmdEnd, msgKozeni };",
+    ("X03", "mainwindow/mainwindowcontrols.cpp", "return { txtKozeni_Inp, cmdKozeniHozon, cmdKozeniClr, cmdHelp, cmdsyoukai, cmdEnd, msgKozeni };",
      "return { txtKozeni_Inp, cmdKozeniClr, cmdKozeniHozon, cmdHelp, cmdsyoukai, cmdEnd, msgKozeni };", "tab order swapped"),
     ("X04", "ledger/fileaccess.cpp", "if (errno != ENOENT || !create) {", "if (true) {",
      "a missing ledger is not created"),
