@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     // Names the launcher, so that docks and task bars tie the window to it and show its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("jp.porunka.Porunka"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(PORUNKA_APP_ID));
 
     // A second start on the same ledger brings its window to the front and ends, before it has
     // read the system's fonts for a window it will not show.

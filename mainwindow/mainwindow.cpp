@@ -29,8 +29,8 @@ namespace {
 const QString Title = u"ポルンカ貯めよう！ "_s; // the trailing space belongs to it
 const QString ConfirmDeletion = u"削除確認"_s;
 const QString UndoTitle = u"元に戻す"_s;
-const QString OwnHelp = u"QoruHelp.chm"_s;
-const QString ProHelp = u"LunvexHelp.chm"_s;
+const QString OwnHelp = QStringLiteral(PORUNKA_OWN_HELP);
+const QString ProHelp = QStringLiteral(PORUNKA_PRO_HELP);
 
 // Why a file operation failed, in Japanese: from the failure the ledger core judged, or from the
 // system's error number.
