@@ -44,7 +44,7 @@ void MainWindow::createControls()
     Image2 = new QLabel(this);
     Image2->setObjectName(u"Image2"_s);
     Image2->setGeometry(twipRect(150, 70, 4530, 1035));
-    Image2->setPixmap(Pictures::render(u"title"_s, QSize(302, 69)));
+    Image2->setPixmap(Pictures::render(u"title"_s));
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     struct ButtonRow
@@ -70,7 +70,7 @@ void MainWindow::createControls()
         button->setText(QString::fromUtf16(row.caption));
         button->setToolTip(row.tooltip);
         button->setIcon(Pictures::icon(QString::fromUtf16(row.picture)));
-        button->setIconSize(QSize(32, 32));
+        button->setIconSize(Pictures::designedSize(row.picture));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setFocusPolicy(Qt::StrongFocus);
         row.button = button;
@@ -154,7 +154,7 @@ void MainWindow::createControls()
     Image1 = new QLabel(this);
     Image1->setObjectName(u"Image1"_s);
     Image1->setGeometry(twipRect(8250, 5600, 915, 945));
-    Image1->setPixmap(Pictures::render(u"panel"_s, QSize(61, 63)));
+    Image1->setPixmap(Pictures::render(u"panel"_s));
 
     const QList<QWidget *> tabOrder = focusableControls();
     for (qsizetype i = 1; i < tabOrder.size(); ++i)

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pictures.h"
 
+#include "picturesizes.h"
+
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QResource>
@@ -53,9 +55,19 @@ QPixmap render(const QString &name, QSize size, qreal devicePixelRatio)
     return pixmap;
 }
 
-QPixmap render(const QString &name, QSize size)
+QSize designedSize(QStringView name)
 {
-    return render(name, size, qGuiApp ? qGuiApp->devicePixelRatio() : 1.0);
+    for (const DrawnPicture &picture : DrawnPictures) {
+        if (picture.name == name)
+            return picture.size;
+    }
+    qWarning("no picture %s", qPrintable(name.toString()));
+    return {};
+}
+
+QPixmap render(const QString &name)
+{
+    return render(name, designedSize(name), qGuiApp ? qGuiApp->devicePixelRatio() : 1.0);
 }
 
 QIcon icon(const QString &name)
@@ -64,15 +76,15 @@ QIcon icon(const QString &name)
     if (density != 1.0 && density != 2.0) // Qt's SVG icon engine draws it for any density
         return QIcon(u":/assets/%1.svg"_s.arg(name));
     QIcon icon;
-    icon.addPixmap(render(name, QSize(32, 32), 1.0));
-    icon.addPixmap(render(name, QSize(32, 32), 2.0));
+    icon.addPixmap(render(name, designedSize(name), 1.0));
+    icon.addPixmap(render(name, designedSize(name), 2.0));
     return icon;
 }
 
 QIcon applicationIcon()
 {
     QIcon icon;
-    for (int size : { 16, 24, 32, 48, 64, 128, 256 })
+    for (int size : ApplicationIconSizes)
         icon.addPixmap(drawnAtBuildTime(u"icon-%1"_s.arg(size), QSize(size, size), 1));
     return icon;
 }

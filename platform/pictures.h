@@ -16,14 +16,17 @@ namespace Pictures {
 // Picture `name` at `size` logical pixels and the given device pixel ratio.
 QPixmap render(const QString &name, QSize size, qreal devicePixelRatio);
 
-// `name` at the application's device pixel ratio.
-QPixmap render(const QString &name, QSize size);
+// The size in logical pixels `name` is designed and drawn at build time for.
+QSize designedSize(QStringView name);
 
-// Icon `name`, 32 x 32 logical pixels, sharp at the application's density.
+// `name` at its designed size and the application's device pixel ratio.
+QPixmap render(const QString &name);
+
+// Icon `name` at its designed size, sharp at the application's density.
 QIcon icon(const QString &name);
 
-// The program's icon from 16 to 256 pixels, as the desktop's launchers show it, drawn at build
-// time: decoding seven pictures at start-up would cost a tenth of it.
+// The program's icon at each size the desktop's launchers show it, drawn at build time: decoding
+// seven pictures at start-up would cost a tenth of it.
 QIcon applicationIcon();
 
 } // namespace Pictures
