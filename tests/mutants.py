@@ -471,6 +471,6 @@ MUTANTS = [
      "a ledger refused at start and mended since still refuses deposits"),
     ("Q12", "platform/fonts.cpp", "(area.width() - 2) / scale, area.height() / scale)", "(area.width() - 2) / scale, area.height())",
      "a shrunk number drawn below the middle of its box"),
-    ("P08", "platform/pictures.cpp", "        if (picture.name == name)\n            return picture.size;", "        if (picture.name == name)\n            return picture.size.transposed();",
+    ("P09", "platform/pictures.cpp", "        if (picture.name == name)\n            return picture.size;", "        if (picture.name == name)\n            return picture.size.transposed();",
      "a picture shown at a size other than the one it is drawn at"),
 ]
