@@ -2,10 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
-
-class QLocalServer;
 
 // One window per ledger. The program that has a ledger's window answers to a name made from the
 // user and the ledger's full path; a program started later on the same ledger asks it to come to
@@ -29,8 +28,7 @@ signals:
     void activationRequested();
 
 private:
-    void answer();
+    void answer(int listening);
 
-    QString m_name;
-    QLocalServer *m_server;
+    QByteArray m_name;
 };
