@@ -473,6 +473,4 @@ MUTANTS = [
      "a shrunk number drawn below the middle of its box"),
     ("P09", "platform/pictures.cpp", "        if (picture.name == name)\n            return picture.size;", "        if (picture.name == name)\n            return picture.size.transposed();",
      "a picture shown at a size other than the one it is drawn at"),
-    ("S22", "platform/singlewindow.cpp", "        QTimer::singleShot(AnswerMs, &answered, &QEventLoop::quit);\n", "",
-     "a stopped window keeps the next start waiting for ever"),
 ]
