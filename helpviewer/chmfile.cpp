@@ -25,7 +25,6 @@ constexpr QByteArrayView Magic = ChmReaderMagic;
 constexpr QByteArrayView WholeMagic = ChmWholeMagic;
 constexpr quint32 MaxPath = 512;
 constexpr qsizetype MaxFiles = 1 << 20;
-constexpr quint64 MaxObject = ChmMaxObject;
 constexpr quint64 Refused = ~quint64(0);
 // A list or a file that takes longer is not coming: the reader is stopped.
 constexpr int ListTimeoutMs = 10000;
@@ -269,7 +268,7 @@ std::optional<QByteArray> ChmFile::read(const QString &objectPath) const
         return std::nullopt;
     if (m_path.isEmpty() || m_objects.contains(key))
         return m_objects.value(key);
-    if (found->length > MaxObject)
+    if (found->length > ChmMaxObject)
         return std::nullopt;
     // A reader that ended (its limits, a damaged part of the file) is started again, once.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -309,7 +308,7 @@ void ChmFile::readEach(const QStringList &paths, const std::function<bool(const 
         }
         for (; sent < paths.size() && sent < next + Ahead; ++sent) {
             const auto found = m_listed.constFind(listedKey(paths[sent]));
-            if (found != m_listed.cend() && found->length <= MaxObject) {
+            if (found != m_listed.cend() && found->length <= ChmMaxObject) {
                 m_reader->write(found->name + '\n');
                 asked.append(sent);
             }

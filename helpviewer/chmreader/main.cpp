@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr std::uint64_t MaxObject = ChmMaxObject;
 constexpr std::uint64_t Refused = ~std::uint64_t(0);
 
 void putLittleEndian(std::uint64_t value, int bytes)
@@ -111,7 +110,7 @@ void collectFromEveryChunk(const char *fileName, std::set<std::string> &names)
 void hand(chmFile *h, const std::string &path)
 {
     chmUnitInfo info;
-    if (!listable(path) || chm_resolve_object(h, path.c_str(), &info) != CHM_RESOLVE_SUCCESS || info.length > MaxObject) {
+    if (!listable(path) || chm_resolve_object(h, path.c_str(), &info) != CHM_RESOLVE_SUCCESS || info.length > ChmMaxObject) {
         putLittleEndian(Refused, 8);
         return;
     }
