@@ -471,6 +471,10 @@ MUTANTS = [
      "a ledger refused at start and mended since still refuses deposits"),
     ("Q12", "platform/fonts.cpp", "(area.width() - 2) / scale, area.height() / scale)", "(area.width() - 2) / scale, area.height())",
      "a shrunk number drawn below the middle of its box"),
+    ("Q13", "ledger/ledgersession.cpp", "const LedgerStatus emptied = finishChange(EmptyLedger(m_path, &m_seen));", "const LedgerStatus emptied = EmptyLedger(m_path, &m_seen);",
+     "the list and figures kept after a clearing"),
+    ("Q14", "ledger/ledgersession.cpp", "return finishChange(RewriteLedger(m_path, kept, unread, m_encoding, &m_seen));", "return RewriteLedger(m_path, kept, unread, m_encoding, &m_seen);",
+     "the list kept after a deletion, so the next deletion takes another row than the one shown"),
     ("P09", "platform/pictures.cpp", "        if (picture.name == name)\n            return picture.size;", "        if (picture.name == name)\n            return picture.size.transposed();",
      "a picture shown at a size other than the one it is drawn at"),
 ]

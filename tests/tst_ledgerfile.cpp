@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decimal.h"
 #include "ledgerfixture.h"
+#include "ledgersession.h"
 #include "ledgertotals.h"
 #include "ledgerundo.h"
 
@@ -31,6 +32,8 @@ private slots:
     void aFileChangedElsewhereIsNeverReplaced();
     void undoPutsBackOnlyWhatIsMissing_data();
     void undoPutsBackOnlyWhatIsMissing();
+    void aSessionHoldsTheFileAfterEveryStep_data();
+    void aSessionHoldsTheFileAfterEveryStep();
 };
 
 namespace {
@@ -40,6 +43,7 @@ const QByteArray B = line("2010年03月08日", "08:00:00", "12.5");
 const QByteArray C = line("2010年03月09日", "21:30:00", "-30");
 const QByteArray Utf8 = "\"2010年03月08日\",\"08:00:00\",80\r\n";
 const QByteArray Bom = "\xEF\xBB\xBF";
+const QByteArray Appended = line("2010年03月09日", "23:00:00", "7"); // by another program
 
 QString amountsOf(const LedgerLoad &load)
 {
@@ -309,6 +313,74 @@ void tst_LedgerFile::undoPutsBackOnlyWhatIsMissing()
     QTEST(int(merge.unreadable), "unreadable");
     // Taken back a second time, nothing is left to take back.
     QVERIFY(restored < 0 || mergeRecoveryPoint(recovery, merge.merged).restored.isEmpty());
+}
+
+void tst_LedgerFile::aSessionHoldsTheFileAfterEveryStep_data()
+{
+    // Steps: "r" the first reading, "+X" a deposit at 2010-03-10 09:00, "-ROW" a deletion, "c" a
+    // clearing, "u" an undo; "o+X" a deposit by a second session on the file; "a" another program
+    // appends, "d" the file becomes a folder, "f" a file again holding A, "!" the next rewrite
+    // of the ledger fails once. What each step of a session returned, and the file after.
+    QTest::addColumn<QByteArray>("ledger");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("outcomes");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray D = line("2010年03月10日", "09:00:00", "300"), B13 = line("2010年03月08日", "08:00:00", "13");
+    QTest::newRow("a deposit, then its own row deleted") << A + B << u"r +300 -2"_s << u"ok ok"_s << A + B13;
+    QTest::newRow("a deposit, then the row before it") << A + B << u"r +300 -1"_s << u"ok ok"_s << A + D;
+    QTest::newRow("the file changed before the first reading is taken") << A << u"a r -0"_s << u"ok"_s << Appended;
+    QTest::newRow("undo with nothing to undo") << A << u"r u"_s << u"nothing"_s << A;
+    QTest::newRow("delete, undo, undo again") << A + B + C << u"r -1 u u"_s << u"ok ok nothing"_s << A + B + C;
+    QTest::newRow("clear, deposit, undo: the deposit after them") << A + B << u"r c +300 u"_s << u"ok ok ok"_s << A + B + D;
+    QTest::newRow("a deposit there, then a deletion here: refused, then made") << A + B << u"r o+300 -0 -0"_s << u"ok changed ok"_s << B13 + D;
+    QTest::newRow("another program appends, a deposit here follows the file") << A + B << u"r a +300 -0"_s << u"ok ok"_s << B13 + Appended + D;
+    QTest::newRow("refused at start, fixed while open") << QByteArray() << u"d r +300 f +300"_s << u"unreadable ok"_s << A + D;
+    QTest::newRow("a line the file cannot take leaves no row") << A << u"r d +300 f +300"_s << u"unsaved ok"_s << A + D;
+    QTest::newRow("undo's rewrite fails, then works") << A + B + C << u"r -1 ! u u"_s << u"ok failed ok"_s << A + B + C;
+    QTest::newRow("the limit") << A.repeated(LedgerTotals::MaxEntries) << u"r +5 -0 u c +5 u"_s << u"limit ok ok ok ok beyond"_s << line("2010年03月10日", "09:00:00", "5");
+}
+
+void tst_LedgerFile::aSessionHoldsTheFileAfterEveryStep()
+{
+    QFETCH(QByteArray, ledger);
+    QFETCH(QString, steps);
+    LedgerFixture f;
+    f.write(ledger);
+    LedgerSession here(f.path()), there(f.path());
+    there.ReloadFromLedger();
+    static bool failOnce;
+    setWriteStepHook([](WriteStep step) { return step == WriteStep::WriteLedger && std::exchange(failOnce, false); });
+    const auto said = [](const LedgerStatus &status) { return status.ok() ? u"ok"_s : status.failure == FileFailure::Changed ? u"changed"_s : u"failed"_s; };
+    const QString refusals[] = { u"ok"_s, u"unreadable"_s, u"limit"_s, u"range"_s, u"unsaved"_s };
+    const auto undo = [&](LedgerSession &session, const LedgerUndo &plan) { return plan.restored.isEmpty() ? u"nothing"_s : plan.beyondLimits ? u"beyond"_s : said(session.undo(plan)); };
+    QStringList outcomes;
+    for (QString step : steps.split(u' ')) {
+        LedgerSession &session = step.startsWith(u'o') ? there : here;
+        step.remove(u'o');
+        const QString arg = step.mid(1);
+        switch (step[0].unicode()) {
+        case 'r': session.ReloadFromLedger(); break;
+        case '+': outcomes << refusals[int(session.Deposit(money(qPrintable(arg)), QDateTime(QDate(2010, 3, 10), QTime(9, 0))).refusal)]; break;
+        case '-': outcomes << said(session.RemoveEntry(arg.toInt())); break;
+        case 'c': outcomes << said(session.ClearLedger()); break;
+        case 'u': outcomes << undo(session, session.planUndo()); break;
+        case 'a': QTest::qWait(50); QVERIFY(writeFile(f.path(), Appended, QIODevice::Append)); continue; // the first reading made by then
+        case 'd': QVERIFY((!QFile::exists(f.path()) || QFile::remove(f.path())) && QDir().mkdir(f.path())); continue;
+        case 'f': QVERIFY(QDir().rmdir(f.path()) && writeFile(f.path(), A)); continue;
+        case '!': failOnce = true; continue;
+        }
+        if (&session == &there)
+            continue;
+        // Whatever its step did, the session holds what a fresh reading of the file holds.
+        LedgerSession fresh(f.path());
+        fresh.ReloadFromLedger();
+        QVERIFY2(here.entries() == fresh.entries() && here.texts() == fresh.texts() && here.unread() == fresh.unread(), qPrintable(step));
+        for (qsizetype row = 0; row < fresh.entries().size(); row += 997)
+            QCOMPARE(here.runningTotal(row), fresh.runningTotal(row));
+    }
+    setWriteStepHook(nullptr);
+    QTEST(outcomes.join(u' '), "outcomes");
+    QTEST(f.bytes(), "after");
 }
 
 QTEST_GUILESS_MAIN(tst_LedgerFile)

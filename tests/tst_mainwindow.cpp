@@ -187,7 +187,6 @@ private slots:
     void installedFamily_data();
     void installedFamily();
     void fittedScale();
-    void startsWithTheLedgerAsItIsThen();
     // Last: once the application is told to exit, no event loop of this process runs again.
     void aUsersVisit();
 
@@ -334,7 +333,6 @@ void tst_MainWindow::session_data()
     QTest::newRow("nothing to clear: no question") << QByteArray() << u"clear; type 500; return"_s << now("500") << just500 << today << QString();
     const QString changed = u"台帳ファイルがこのウィンドウの外で変更されていたため、%1はしていません。"_s;
     QTest::newRow("another program appends, then a deletion here") << A + B + C << u"append; delete 0 ok"_s << A + B + C + line("2026年12月06日", "07:00:00", "9") << u"4回 ¥259 ¥120 ¥9 ¥65"_s << today << u"1 2026年11月20日 08:00:00 ¥50"_s + d + u" / "_s + changed.arg(u"削除"_s);
-    QTest::newRow("a line another program appends, then a deposit") << A + B + C << u"append; type 300; return"_s << A + B + C + line("2026年12月06日", "07:00:00", "9") + now("300") << u"5回 ¥559 ¥300 ¥9 ¥112"_s << today << QString();
     const QString undo = u" のデータを元に戻してもいいですか？"_s, nothing = u"元に戻せる削除やクリアはありません。"_s;
     QTest::newRow("delete, then undo: back in its place, once") << A + B + C << u"delete 1 ok; undo ok; undo"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo + u" / "_s + nothing;
     QTest::newRow("undo after a restart, 12.5 and an unread line as they were") << line("2026年11月20日", "08:00:00", "12.5") + Unreadable + B + C << u"delete 2 ok; restart; undo ok"_s << line("2026年11月20日", "08:00:00", "12.5") + Unreadable + B + C << u"3回 ¥213 ¥120 ¥13 ¥71"_s << one << u"3 2026年12月05日 21:15:00 ¥80"_s + d + u" / 台帳ファイルの 2 行目を読み取れませんでした。 / 3 2026年12月05日 21:15:00 ¥80"_s + undo;
@@ -501,19 +499,6 @@ void tst_MainWindow::fittedScale()
     QCOMPARE(Fonts::fittedScale(faces[0], u"¥16,418,212"_s, 200), 1.0);
     for (const QFont &font : faces)
         QCOMPARE(qRound(Fonts::fittedScale(font, u"¥27,529,323"_s, 60) * QFontMetricsF(font).horizontalAdvance(u"¥27,529,323"_s)), 58);
-}
-
-void tst_MainWindow::startsWithTheLedgerAsItIsThen()
-{
-    // The ledger is read while the window is built; a change before the window starts is shown.
-    LedgerFixture f;
-    f.write(line("2026年12月05日", "08:00:00", "120"));
-    MainWindow w(m_clock, f.path());
-    QTest::qWait(50); // long enough for that reading
-    f.write(line("2026年12月05日", "08:00:00", "130"));
-    const ModalWatcher watcher([](QWidget *modal) { modal->close(); });
-    w.start();
-    QCOMPARE(figures(w), u"1回 ¥130 ¥130 ¥130 ¥130"_s);
 }
 
 void tst_MainWindow::aUsersVisit()
