@@ -337,6 +337,8 @@ void tst_LedgerFile::aSessionHoldsTheFileAfterEveryStep_data()
     QTest::newRow("refused at start, fixed while open") << QByteArray() << u"d r +300 f +300"_s << u"unreadable ok"_s << A + D;
     QTest::newRow("a line the file cannot take leaves no row") << A << u"r d +300 f +300"_s << u"unsaved ok"_s << A + D;
     QTest::newRow("undo's rewrite fails, then works") << A + B + C << u"r -1 ! u u"_s << u"ok failed ok"_s << A + B + C;
+    QTest::newRow("an unread line stays after the entry before it") << A + Utf8 + B << u"r -1"_s << u"ok"_s << A + Utf8;
+    QTest::newRow("only a UTF-8 mark: deposits in UTF-8") << Bom << u"r +300"_s << u"ok"_s << Bom + "\"2010年03月10日\",\"09:00:00\",300\r\n";
     QTest::newRow("the limit") << A.repeated(LedgerTotals::MaxEntries) << u"r +5 -0 u c +5 u"_s << u"limit ok ok ok ok beyond"_s << line("2010年03月10日", "09:00:00", "5");
 }
 
@@ -375,7 +377,7 @@ void tst_LedgerFile::aSessionHoldsTheFileAfterEveryStep()
         LedgerSession fresh(f.path());
         fresh.ReloadFromLedger();
         QVERIFY2(here.entries() == fresh.entries() && here.texts() == fresh.texts() && here.unread() == fresh.unread(), qPrintable(step));
-        for (qsizetype row = 0; row < fresh.entries().size(); row += 997)
+        for (qsizetype row = 0; row < fresh.entries().size(); ++row)
             QCOMPARE(here.runningTotal(row), fresh.runningTotal(row));
     }
     setWriteStepHook(nullptr);
