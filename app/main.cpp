@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
     SingleWindow single(QString::fromUtf16(LedgerFileName));
     if (!single.claim())
         return 0;
-    setUpJapaneseApplication(app);
+    setUpApplication(app);
 
     const SystemClock clock;
     MainWindow fraMain(clock);

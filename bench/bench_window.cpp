@@ -80,7 +80,7 @@ void report(const char *what, int entries, double disk, double memory)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    setUpJapaneseApplication(app);
+    setUpApplication(app);
     QTemporaryDir diskDir(QDir::currentPath() + u"/bench-XXXXXX"_s);
     QTemporaryDir memoryDir(u"/dev/shm/porunka-bench-XXXXXX"_s);
     if (!diskDir.isValid() || !memoryDir.isValid())

@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
     // A blinking text cursor would redraw forever under screenstill.
     if (stayAfterFirstPaint())
         QApplication::setCursorFlashTime(0);
-    setUpJapaneseApplication(app);
+    setUpApplication(app);
     const SystemClock clock;
     MainWindow fraMain(clock);
     QuitAfterFirstPaint watcher;

@@ -9,12 +9,19 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace {
 
 const QColor BeyondLastCell(0x80, 0x80, 0x80);
 const QColor OrdinaryLine(0xC0, 0xC0, 0xC0);
 const QColor FixedLine(0x00, 0x00, 0x00);
+
+// Where an ordinary cell's text goes, within its lines.
+QRect textArea(const QRect &cell)
+{
+    return cell.adjusted(3, 0, -4, -1);
+}
 
 // Draws a fixed cell: button face, button text, black lines on its right and bottom edges.
 void paintFixedCell(QPainter *painter, const QRect &rect, const QPalette &palette,
@@ -79,7 +86,7 @@ public:
         painter->setPen(OrdinaryLine);
         painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
         painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
-        const QRect area = option.rect.adjusted(3, 0, -4, -1);
+        const QRect area = textArea(option.rect);
         painter->setFont(option.font);
         painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
         Fonts::drawFitted(*painter, area, int(alignment), text);
@@ -89,6 +96,18 @@ public:
             painter->drawRect(option.rect.adjusted(1, 1, -3, -3));
         }
         painter->restore();
+    }
+
+    // A number drawn smaller to fit is shown whole at its own size too, above what the list's
+    // own tooltip says.
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        const QString text = index.data().toString();
+        if (event->type() != QEvent::ToolTip || Fonts::fittedScale(option.font, text, textArea(option.rect).width()) == 1.0)
+            return false;
+        QToolTip::showText(event->globalPos(), text + u'\n' + view->toolTip(), view);
+        return true;
     }
 };
 

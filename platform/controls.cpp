@@ -4,28 +4,53 @@
 
 #include "fonts.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QToolTip>
 
 using namespace Qt::Literals::StringLiterals;
 
-QColor readableOn(const QColor &wanted, const QColor &behind)
+double contrastRatio(const QColor &a, const QColor &b)
 {
-    if (!behind.isValid())
-        return wanted;
     const auto luminance = [](const QColor &c) {
         const auto linear = [](float v) {
             return v <= 0.04045f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f);
         };
         return 0.2126f * linear(c.redF()) + 0.7152f * linear(c.greenF()) + 0.0722f * linear(c.blueF());
     };
-    const float a = luminance(wanted), b = luminance(behind);
-    const float contrast = (std::max(a, b) + 0.05f) / (std::min(a, b) + 0.05f);
-    return contrast >= 4.5f ? wanted : QColor(Qt::black);
+    const float la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05f) / (std::min(la, lb) + 0.05f);
+}
+
+QColor readableOn(const QColor &wanted, const QColor &behind)
+{
+    if (!behind.isValid())
+        return wanted;
+    return contrastRatio(wanted, behind) >= 4.5 ? wanted : QColor(Qt::black);
+}
+
+QColor visibleOn(const QColor &wanted, std::initializer_list<QColor> behind, double least)
+{
+    const auto standsOut = [&](const QColor &c) {
+        return std::all_of(behind.begin(), behind.end(), [&](const QColor &b) { return contrastRatio(c, b) >= least; });
+    };
+    if (standsOut(wanted))
+        return wanted;
+    // Towards whichever end is farther from what lies behind: lighter on a dark scheme.
+    const bool lighter = std::all_of(behind.begin(), behind.end(), [](const QColor &b) { return b.lightnessF() < 0.5; });
+    QColor c = wanted.toHsl();
+    for (int lightness = c.lightness(); lightness >= 0 && lightness <= 255; lightness += lighter ? 8 : -8) {
+        c.setHsl(c.hslHue(), c.hslSaturation(), lightness);
+        if (standsOut(c))
+            return c;
+    }
+    return lighter ? QColor(Qt::white) : QColor(Qt::black);
 }
 
 FlatLabel::FlatLabel(const QString &text, QWidget *parent, const LabelLook &look)
@@ -36,6 +61,16 @@ FlatLabel::FlatLabel(const QString &text, QWidget *parent, const LabelLook &look
 {
     if (m_bordered)
         setContentsMargins(1, 1, 1, 1);
+}
+
+bool FlatLabel::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && m_shrinkToFit
+        && Fonts::fittedScale(font(), text(), contentsRect().width()) < 1.0) {
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), text(), this);
+        return true;
+    }
+    return QLabel::event(event);
 }
 
 void FlatLabel::paintEvent(QPaintEvent *event)

@@ -14,6 +14,13 @@
 // on an invalid `behind`, the scheme's own.
 QColor readableOn(const QColor &wanted, const QColor &behind);
 
+// The WCAG contrast ratio of two colours, from 1 (the same) to 21 (black and white).
+double contrastRatio(const QColor &a, const QColor &b);
+
+// `wanted` where it stands out from every colour of `behind` by `least`; else `wanted` made
+// lighter or darker, its hue kept, until it does; else the scheme's white or black.
+QColor visibleOn(const QColor &wanted, std::initializer_list<QColor> behind, double least);
+
 // How a label looks: an invalid background leaves it transparent, showing `behind` (a fixed
 // colour it lies on) or else the window; an invalid text colour takes the system button-text
 // colour.
@@ -29,13 +36,15 @@ struct LabelLook
 };
 
 // A label that draws a one-pixel border in the window-text colour when asked to, whatever the
-// colour of its own text, and if asked its whole text in a smaller size where it does not fit.
+// colour of its own text, and if asked its whole text in a smaller size where it does not fit,
+// then shown at its own size in a tooltip.
 class FlatLabel : public QLabel
 {
 public:
     FlatLabel(const QString &text, QWidget *parent, const LabelLook &look);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

@@ -101,6 +101,14 @@ QFont fixed(qreal points)
 
 namespace {
 
+// A shrunk number's digits stay this tall at the least: it is drawn narrower instead.
+constexpr qreal LeastDigitHeight = 7;
+// Around a shrunk number's minus, beyond the face's own spacing made smaller: drawn together
+// at a fraction of their size, minus and ¥ touch and a withdrawal reads as a deposit. A pixel
+// before it too, where its smoothed edge spreads further than a digit's.
+constexpr qreal SignGap = 2;
+constexpr qreal SignRoom = 1 + SignGap;
+
 // Whether every digit is as wide as "0" alone, and ten of them side by side ten times as wide:
 // tabular figures, as Japanese Gothic faces have, with nothing kerned between them.
 bool hasTabularDigits(const QFont &font)
@@ -157,8 +165,12 @@ qreal naturalWidth(const QFont &font, const QString &text)
 qreal fittedScale(const QFont &font, const QString &text, int width)
 {
     const qreal natural = naturalWidth(font, text);
-    // A pixel to spare on either side, where the smoothed edges of a drawn-down letter spread.
-    return natural <= width ? 1.0 : std::max(width - 2, 1) / natural;
+    if (natural <= width)
+        return 1.0;
+    // A pixel to spare on either side, where the smoothed edges of a drawn-down letter spread,
+    // and the minus's own room.
+    const qreal room = width - 2 - (text.startsWith(u'-') ? SignRoom : 0);
+    return std::max(room, 1.0) / natural;
 }
 
 void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &text)
@@ -173,11 +185,25 @@ void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &
         return;
     }
     // Drawn smaller by the painter, in the face already loaded: a font of another pixel size
-    // would be one more fontconfig match and font engine for each such number.
+    // would be one more fontconfig match and font engine for each such number. Never lower
+    // than digits LeastDigitHeight pixels high: narrower instead.
+    const QFont &font = painter.font();
+    const qreal tall = std::clamp(LeastDigitHeight / QFontMetricsF(font).tightBoundingRect(u"0"_s).height(), scale, 1.0);
+    const bool withSign = text.startsWith(u'-');
+    const QString digits = withSign ? text.mid(1) : text;
+    const qreal sign = withSign ? naturalWidth(font, u"-"_s) * scale + SignRoom : 0;
+    const qreal width = sign + naturalWidth(font, digits) * scale;
+    const qreal left = flags & Qt::AlignRight     ? area.right() - width
+            : flags & Qt::AlignHCenter            ? area.left() + (area.width() - width) / 2
+                                                  : area.left() + 1;
+    const int vertical = flags & Qt::AlignVertical_Mask;
     painter.save();
-    painter.translate(area.left() + 1, area.top());
-    painter.scale(scale, scale);
-    painter.drawText(QRectF(0, 0, (area.width() - 2) / scale, area.height() / scale), flags, text);
+    painter.translate(left, area.top());
+    painter.scale(scale, tall);
+    const qreal height = area.height() / tall;
+    if (withSign)
+        painter.drawText(QRectF(1 / scale, 0, sign / scale, height), vertical | Qt::AlignLeft, u"-"_s);
+    painter.drawText(QRectF(sign / scale, 0, width / scale, height), vertical | Qt::AlignLeft, digits);
     painter.restore();
 }
 

@@ -36,7 +36,8 @@ QFont fixed(qreal points);
 // How much smaller than `font` `text` must be drawn to fit in `width`: 1 where it fits as it is.
 // A number is never cut or elided, a shortened number being a wrong one.
 qreal fittedScale(const QFont &font, const QString &text, int width);
-// Draws `text` in `area` in the painter's font, made smaller where it does not fit.
+// Draws `text` in `area` in the painter's font, made smaller where it does not fit: narrower
+// rather than shorter than digits 7 pixels high, a leading minus kept apart from what follows.
 void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &text);
 // The same with the scale fittedScale gave for it, for a caller that already asked.
 void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &text, qreal scale);

@@ -2,9 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "translations.h"
 
+#include "focusstyle.h"
 #include "fonts.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -20,11 +21,12 @@ void installJapaneseQtTranslations(QCoreApplication &app)
         delete translator;
 }
 
-void setUpJapaneseApplication(QGuiApplication &app)
+void setUpApplication(QApplication &app)
 {
     installJapaneseQtTranslations(app);
     Fonts::installSubstitutes();
     // Message boxes, tooltips and the help viewer in the windows' Japanese face as well, not in
     // a Latin face borrowing its Japanese glyphs from another.
     QGuiApplication::setFont(Fonts::proportional(9));
+    QApplication::setStyle(new FocusVisibleStyle);
 }

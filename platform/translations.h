@@ -3,7 +3,7 @@
 #pragma once
 
 class QCoreApplication;
-class QGuiApplication;
+class QApplication;
 
 // Qt's own texts (a text box's context menu, message box buttons) in Japanese, whatever the
 // machine's locale: the program speaks Japanese only. Missing translation files leave them in
@@ -11,6 +11,7 @@ class QGuiApplication;
 void installJapaneseQtTranslations(QCoreApplication &app);
 
 // What the program sets up before its first window, so that everything that starts it (the
-// program, its benchmarks, its tests) starts it alike: Qt's Japanese texts and the substitutes
-// for the two Gothic faces, which are also the application's font.
-void setUpJapaneseApplication(QGuiApplication &app);
+// program, its benchmarks, its tests) starts it alike: Qt's Japanese texts, the substitutes
+// for the two Gothic faces, which are also the application's font, and the desktop's style
+// with a focus that always shows.
+void setUpApplication(QApplication &app);

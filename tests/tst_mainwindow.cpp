@@ -22,9 +22,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolTip>
 #include <QToolButton>
 
 #include <QScopeGuard>
@@ -158,6 +160,13 @@ bool looksLikeReference(QWidget &w, const QString &name)
     return false;
 }
 
+// The WCAG contrast ratio, as the test measures it: gamma 2.2 and no more.
+double contrastOf(QColor a, QColor b)
+{
+    const auto l = [](QColor c) { return 0.2126 * std::pow(c.redF(), 2.2) + 0.7152 * std::pow(c.greenF(), 2.2) + 0.0722 * std::pow(c.blueF(), 2.2); };
+    return (std::max(l(a), l(b)) + 0.05) / (std::min(l(a), l(b)) + 0.05);
+}
+
 } // namespace
 
 // The main window through its real widgets: how it looks and starts, what the user's deposits,
@@ -179,7 +188,8 @@ private slots:
     void cleanup() { QCOMPARE(MessageBox::pendingAnswers(), 0); }
 
     void drawnAsDesigned();
-    void readableAndWholeInADarkScheme();
+    void readableAndFocusedInEveryScheme_data();
+    void readableAndFocusedInEveryScheme();
     void session_data();
     void session();
     void refusedDepositsLeaveTheFileAndKeepTheText_data();
@@ -210,7 +220,7 @@ private:
 
 void tst_MainWindow::initTestCase()
 {
-    setUpJapaneseApplication(*qApp);
+    setUpApplication(*qApp);
     ChmFile::setReaderPath(QStringLiteral(PORUNKA_CHM_READER));
     QApplication::setCursorFlashTime(0); // a cursor that never blinks draws the same every time
 }
@@ -233,61 +243,138 @@ void tst_MainWindow::drawnAsDesigned()
     QCOMPARE(odd, Pictures::applicationIcon().pixmap(QSize(48, 48), 1.0).toImage().convertToFormat(QImage::Format_ARGB32));
 }
 
-void tst_MainWindow::readableAndWholeInADarkScheme()
+void tst_MainWindow::readableAndFocusedInEveryScheme_data()
 {
-    // Savings of a lifetime and a long pause under a dark scheme: each text stands out from what
-    // is really behind it, each number is drawn whole, in its own place.
-    const QPalette light = QApplication::palette();
-    const QColor text(0xF0, 0xF0, 0xF0), face(0x35, 0x35, 0x35);
-    QApplication::setPalette(QPalette(text, face, face.lighter(), face.darker(), face, text, text, face, face));
-    const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+    // A scheme as qt6ct writes one, a colour for each role in order (none: the program's own);
+    // the window looked at; the main window's ledger: savings of a lifetime and a long pause, or
+    // one amount too wide for its places, as the list shows it.
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("ledger");
+    const QString darker = u"#ffffff #424245 #979797 #5e5c5b #302f2e #4a4947 #ffffff #ffffff #ffffff #3d3d3d #222020 #e7e4e0 #12608a #f9f9f9 #0986d3 #a70b06 #5c5b5a #ffffff #3f3f36 #ffffff #80ffffff"_s;
+    const QString highContrast = u"#ffffff #000000 #ffffff #c0c0c0 #808080 #808080 #ffffff #ffffff #ffffff #000000 #000000 #ffffff #1aebff #000000 #ffff00 #00ff00 #000000 #ffffff #000000 #ffffff #c0c0c0"_s;
+    for (const auto &[name, scheme] : { std::pair(u"light"_s, QString()), std::pair(u"qt6ct darker"_s, darker), std::pair(u"high contrast"_s, highContrast) })
+        for (const QString &window : { u"main"_s, u"welcome"_s, u"help"_s })
+            QTest::addRow("%s, %s window", qPrintable(name), qPrintable(window)) << scheme << window << u"lifetime"_s;
+    QTest::newRow("a withdrawal drawn smaller keeps its sign") << darker << u"main"_s << u"-¥50,000,000,000"_s;
+    QTest::newRow("the largest figures drawn smaller keep their height") << QString() << u"main"_s << u"¥99,999,999,999"_s;
+}
+
+void tst_MainWindow::readableAndFocusedInEveryScheme()
+{
+    QFETCH(QString, scheme);
+    QFETCH(QString, window);
+    QFETCH(QString, ledger);
+    const QPalette was = QApplication::palette();
+    QPalette palette = was;
+    const QStringList colours = scheme.split(u' ', Qt::SkipEmptyParts);
+    for (qsizetype role = 0; role < colours.size(); ++role)
+        palette.setColor(QPalette::ColorRole(role), QColor(colours[role]));
+    QApplication::setPalette(palette);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(was); });
     LedgerFixture f;
     const QByteArray last = dateText(Now.date().addDays(-5000)).toUtf8();
-    f.write(line("2012年01月05日", "08:00:00", "50000000000").repeated(2) + line(last, "08:00:00", "1234567"));
+    f.write(ledger == u"lifetime" ? line("2012年01月05日", "08:00:00", "50000000000").repeated(2) + line(last, "08:00:00", "1234567") : line("2026年12月05日", "08:00:00", qPrintable(QString(ledger).remove(u'¥').remove(u','))));
     auto w = start(f);
     WelcomeWindow welcome;
-    const auto contrast = [](QColor a, QColor b) {
-        const auto l = [](QColor c) { return 0.2126 * std::pow(c.redF(), 2.2) + 0.7152 * std::pow(c.greenF(), 2.2) + 0.0722 * std::pow(c.blueF(), 2.2); };
-        return (std::max(l(a), l(b)) + 0.05) / (std::min(l(a), l(b)) + 0.05);
-    };
-    // Inked columns of a control as drawn, against the colour at `ground` in it.
-    const auto inked = [&](QWidget &window, const QRect &r, QPoint ground, double least, bool rows = false) {
-        const QImage shot = window.grab(r).toImage().transformed(QTransform().rotate(rows ? 90 : 0));
+    QWidget *shown = window == u"main" ? static_cast<QWidget *>(w.get()) : &welcome;
+    if (window == u"help") {
+        w->helpViewer()->displayTopic(QStringLiteral(PORUNKA_HELP_DIR "/QoruHelp.chm"));
+        shown = w->helpViewer()->windows().value(0);
+    }
+    shown->show();
+    QTest::qWait(100); // the help window shown beside its owner, which stays active till then
+    shown->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    // Inked columns (or rows) of a part of the window as drawn, against the colour at `ground` in it.
+    const auto inked = [&](const QRect &r, QPoint ground, double least, bool rows = false) {
+        const QImage shot = shown->grab(r).toImage().transformed(QTransform().rotate(rows ? 90 : 0));
         QList<int> columns;
         for (int x = 0; x < shot.width(); ++x)
             for (int y = 0; y < shot.height(); ++y)
-                if (contrast(shot.pixelColor(x, y), shot.pixelColor(ground)) >= least) {
+                if (contrastOf(shot.pixelColor(x, y), shot.pixelColor(ground)) >= least) {
                     columns.append(x);
                     break;
                 }
         return columns;
     };
-    for (const char *name : { "lblCmnt2(0)", "lblCmnt2(1)" })
-        QVERIFY2(!inked(*w, control(*w, QString::fromLatin1(name))->geometry(), { 12, 2 }, 4.5).isEmpty(), name);
-    const QRect panel = control(*w, u"Shape1"_s)->geometry();
-    QVERIFY(!inked(*w, QRect(panel.left() + 20, panel.top(), 40, 3), { 0, 2 }, 3).isEmpty()); // its outline
-    for (int i = 0; i < 8; ++i)
-        QVERIFY(!inked(welcome, control(welcome, u"Label1(%1)"_s.arg(i))->geometry(), { 0, 0 }, 4.5).isEmpty());
-    // Right-aligned numbers: a blank column between the edge their text is clipped at and their
-    // first ink, where a cut text has ink on the edge itself; as many blank lines above as below.
-    for (const char *name : { "lblKozeni_zen", "lblKozeni_Max", "lblKozeni_Avg" }) {
-        const QRect box = control(*w, QString::fromLatin1(name))->geometry().adjusted(1, 1, -1, -1);
-        const QList<int> ink = inked(*w, box, { 1, 1 }, 1.5), lines = inked(*w, box, { 1, 1 }, 1.5, true);
-        QVERIFY2(!ink.isEmpty() && ink.first() >= 1, name);
-        QVERIFY2(qAbs(lines.first() - (box.height() - 1 - lines.last())) <= 2, name); // in the middle, shrunk or not
-    }
     auto *list = control<QTableView>(*w, u"msgKozeni"_s);
-    for (int column : { 3, 4 }) {
-        const QRect cell = list->visualRect(list->model()->index(1, column)).translated(list->viewport()->pos()).adjusted(0, 0, -1, -1);
-        const QList<int> ink = inked(*list, cell, { 1, 1 }, 1.5);
-        QVERIFY(!ink.isEmpty() && ink.first() > 3);
+    // Each number's box, inside its border: the largest last, a plain ¥0 beside a withdrawal.
+    QList<QRect> numbers;
+    const int row = ledger == u"lifetime" ? 1 : 0;
+    for (const char *name : { "lblKozeni_zen", "lblKozeni_Avg", "lblKozeni_Min" })
+        numbers.append(control(*w, QString::fromLatin1(name))->geometry().adjusted(1, 1, -1, -1));
+    for (int column : { 3, 4 }) // the text's own place in the cell, where it is clipped
+        numbers.append(list->visualRect(list->model()->index(row, column)).translated(list->mapTo(w.get(), list->viewport()->pos())).adjusted(3, 0, -4, -1));
+    numbers.append(control(*w, u"lblKozeni_Max"_s)->geometry().adjusted(1, 1, -1, -1));
+    if (window == u"main") {
+        // Each number drawn whole, in its own place: a blank column between the edge its text is
+        // clipped at and its first ink, where a cut text has ink on the edge itself; as many
+        // blank lines above as below. Drawn smaller: the minus a bar apart from the ¥, the last
+        // digit 7 pixels high or more.
+        for (const QRect &box : numbers.mid(0, ledger.startsWith(u'-') ? 5 : 6)) {
+            const QList<int> ink = inked(box, { 1, 1 }, 1.5), lines = inked(box, { 1, 1 }, 1.5, true);
+            QVERIFY(!ink.isEmpty() && ink.first() >= 1);
+            QVERIFY(qAbs(lines.first() - (box.height() - 1 - lines.last())) <= 2); // shrunk or not
+            qsizetype first = 0, lastDigit = ink.size() - 1;
+            while (ink.value(first + 1) == ink[first] + 1)
+                ++first;
+            while (ink.value(lastDigit - 1) == ink[lastDigit] - 1)
+                --lastDigit;
+            const QList<int> bar = inked(QRect(box.left() + ink[0], box.top(), int(ink[first] - ink[0] + 1), box.height()), { 0, 0 }, 1.5, true);
+            const QList<int> digit = inked(QRect(box.left() + ink[lastDigit], box.top(), int(ink.last() - ink[lastDigit] + 1), box.height()), { 0, 0 }, 1.5, true);
+            QVERIFY(ledger.startsWith(u'-') ? bar.size() <= 3 : digit.last() - digit.first() >= 6);
+        }
+        // Whole in the tooltips of the cell and the total, and as a screen reader reads it.
+        for (QWidget *place : { list->viewport(), control(*w, u"lblKozeni_zen"_s) }) {
+            QHelpEvent help(QEvent::ToolTip, place == list->viewport() ? list->visualRect(list->model()->index(row, 3)).center() : QPoint(5, 5), QPoint());
+            QApplication::sendEvent(place, &help);
+            QVERIFY(QToolTip::text().startsWith(ledger == u"lifetime" ? u"¥"_s : ledger));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(list)->tableInterface()->cellAt(row, 4)->text(QAccessible::Name), list->model()->index(row, 4).data().toString());
     }
-    // Help pages set both colours; the list bullets they leave to the scheme stand out too.
-    w->helpViewer()->displayTopic(QStringLiteral(PORUNKA_HELP_DIR "/QoruHelp.chm"));
-    auto *page = w->helpViewer()->windows().value(0)->findChild<QTextBrowser *>();
-    QVERIFY(contrast(page->palette().color(QPalette::Text), QColor(0xFF, 0xFF, 0xF0)) >= 4.5);
-    QCOMPARE(elapsedLineText(*w), u"前回の清算から|5000日|経過しました"_s);
-    QCOMPARE(figures(*w), u"3回 ¥100,001,234,567 ¥50,000,000,000 ¥9,999 ¥33,333,744,856"_s);
+    if (window == u"main" && ledger == u"lifetime") {
+        // Each text stands out from what is really behind it.
+        for (const char *name : { "lblCmnt2(0)", "lblCmnt2(1)" })
+            QVERIFY2(!inked(control(*w, QString::fromLatin1(name))->geometry(), { 12, 2 }, 4.5).isEmpty(), name);
+        const QRect panel = control(*w, u"Shape1"_s)->geometry();
+        QVERIFY(!inked(QRect(panel.left() + 20, panel.top(), 40, 3), { 0, 2 }, 3).isEmpty()); // its outline
+        QCOMPARE(elapsedLineText(*w), u"前回の清算から|5000日|経過しました"_s);
+        QCOMPARE(figures(*w), u"3回 ¥100,001,234,567 ¥50,000,000,000 ¥9,999 ¥33,333,744,856"_s);
+    } else if (window == u"welcome") {
+        for (int i = 0; i < 8; ++i)
+            QVERIFY(!inked(control(welcome, u"Label1(%1)"_s.arg(i))->geometry(), { 0, 0 }, 4.5).isEmpty());
+    } else if (window == u"help") { // its pages set both colours; the bullets they leave to the scheme stand out too
+        QVERIFY(contrastOf(shown->findChild<QTextBrowser *>()->palette().color(QPalette::Text), QColor(0xFF, 0xFF, 0xF0)) >= 4.5);
+    }
+
+    // Every control that takes the focus, on every pane, each as if reached by the keyboard:
+    // its ink against itself a moment before, unfocused, or against what lies around it.
+    auto *panes = shown->findChild<QTabWidget *>();
+    for (int pane = 0; pane < (panes ? panes->count() : 1); ++pane) {
+        if (panes)
+            panes->setCurrentIndex(pane);
+        QApplication::focusWidget()->clearFocus();
+        QImage before = shown->grab().toImage();
+        for (QWidget *next = shown->nextInFocusChain(); next != shown; next = next->nextInFocusChain()) {
+            QWidget *focused = QApplication::focusWidget();
+            if (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisibleTo(shown) || !next->isEnabled())
+                continue;
+            next->setFocus(Qt::ShortcutFocusReason);
+            if (std::exchange(focused, QApplication::focusWidget()) == focused)
+                continue; // its focus shown by the control it passes the focus to
+            const QImage after = shown->grab().toImage();
+            const QRect around = QRect(focused->mapTo(shown, QPoint(0, 0)), focused->size()).adjusted(-3, -3, 3, 3).intersected(shown->rect());
+            const QColor behind = before.pixelColor(around.topLeft());
+            int shownPixels = 0;
+            for (int y = around.top(); y <= around.bottom(); ++y)
+                for (int x = around.left(); x <= around.right(); ++x)
+                    shownPixels += after.pixel(x, y) != before.pixel(x, y) && std::max(contrastOf(after.pixelColor(x, y), before.pixelColor(x, y)), contrastOf(after.pixelColor(x, y), behind)) >= 3;
+            // More than a text cursor: a ring, or a frame in the current item.
+            QVERIFY2(shownPixels >= 2 * focused->fontMetrics().height(), qPrintable(u"%1 on pane %2"_s.arg(QString::fromLatin1(focused->metaObject()->className())).arg(pane)));
+            before = after;
+        }
+    }
 }
 
 void tst_MainWindow::session_data()
@@ -345,7 +432,6 @@ void tst_MainWindow::session_data()
     QTest::newRow("a spoiled recovery point: its line never comes back, and is told") << A + B + C << u"delete 1 ok; spoil; undo ok; spoil; undo"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo + u"（控えの 1 行は入金として読み取れないため戻しません） / "_s + nothing + u"（控えの 1 行は入金として読み取れないため戻しません）"_s;
     QTest::newRow("undo, Cancel; the box keeps Ctrl+Z while it holds text") << A + B + C << u"clear ok; undo cancel; type 5; undo"_s << QByteArray() << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear + u" / 3 件（合計 ¥250）"_s + undo;
     QTest::newRow("undo past the entry limit: refused") << D.repeated(32766) << u"clear ok; type 5; return; undo"_s << now("5") << u"1回 ¥5 ¥5 ¥5 ¥5"_s << today << clear + u" / 元に戻すと入金の記録が 32,766 回を超えるか、合計が扱える金額を超えるため、元に戻せません。台帳ファイルは元のままです。"_s;
-    QTest::newRow("only a UTF-8 mark: deposits go on in UTF-8") << QByteArray("\xEF\xBB\xBF") << u"clear; type 500; return"_s << QByteArray("\xEF\xBB\xBF\"2026年12月06日\",\"19:04:05\",500\r\n") << just500 << today << QString();
 }
 
 void tst_MainWindow::session()
