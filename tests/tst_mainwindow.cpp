@@ -314,7 +314,7 @@ void tst_MainWindow::readableAndFocusedInEveryScheme()
         // digit 7 pixels high or more.
         for (const QRect &box : numbers.mid(0, ledger.startsWith(u'-') ? 5 : 6)) {
             const QList<int> ink = inked(box, { 1, 1 }, 1.5), lines = inked(box, { 1, 1 }, 1.5, true);
-            QVERIFY(!ink.isEmpty() && ink.first() >= 1);
+            QVERIFY(!ink.isEmpty() && ink.first() >= 1 && ink.last() <= box.width() - 2);
             QVERIFY(qAbs(lines.first() - (box.height() - 1 - lines.last())) <= 2); // shrunk or not
             qsizetype first = 0, lastDigit = ink.size() - 1;
             while (ink.value(first + 1) == ink[first] + 1)
@@ -329,7 +329,7 @@ void tst_MainWindow::readableAndFocusedInEveryScheme()
         for (QWidget *place : { list->viewport(), control(*w, u"lblKozeni_zen"_s) }) {
             QHelpEvent help(QEvent::ToolTip, place == list->viewport() ? list->visualRect(list->model()->index(row, 3)).center() : QPoint(5, 5), QPoint());
             QApplication::sendEvent(place, &help);
-            QVERIFY(QToolTip::text().startsWith(ledger == u"lifetime" ? u"¥"_s : ledger));
+            QVERIFY(ledger == u"lifetime" || QToolTip::text() == ledger + (place == list->viewport() ? u'\n' + list->toolTip() : QString()));
         }
         QCOMPARE(QAccessible::queryAccessibleInterface(list)->tableInterface()->cellAt(row, 4)->text(QAccessible::Name), list->model()->index(row, 4).data().toString());
     }
