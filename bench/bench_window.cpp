@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's operations on ledgers of every size, in process and offscreen: the start-up
 // sequence (load into the list and the figures), one deposit, one confirmed deletion and
-// clearing, the last two followed by a repaint. Each runs with the ledger on disk and on a memory file
+// clearing, and one confirmed undo of each, the last four followed by a repaint. Each runs with the ledger on disk and on a memory file
 // system; the difference is the time spent waiting for the disk to make the write durable.
 // Prints one line per operation and size: median milliseconds of 11 runs.
 #include "clock.h"
@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -68,6 +69,15 @@ double timeOperation(const QString &dir, const QByteArray &ledger,
     return median(runs);
 }
 
+// A confirmed double-click on the row in the middle.
+void deleteMiddle(MainWindow &w)
+{
+    auto *list = w.findChild<QTableView *>(u"msgKozeni"_s);
+    list->setCurrentIndex(list->model()->index(list->model()->rowCount() / 2, 1));
+    MessageBox::answerNext(MessageBox::Answer::Ok);
+    emit list->doubleClicked(list->currentIndex());
+}
+
 void report(const char *what, int entries, double disk, double memory)
 {
     std::printf("%-10s %6d entries   %8.2f ms on disk   %8.2f ms in memory   %8.2f ms flush\n",
@@ -115,16 +125,21 @@ int main(int argc, char *argv[])
                  auto *list = w.findChild<QTableView *>(u"msgKozeni"_s);
                  list->setCurrentIndex(list->model()->index(list->model()->rowCount() / 2, 1));
              },
-             [](MainWindow &w) {
-                 auto *list = w.findChild<QTableView *>(u"msgKozeni"_s);
-                 MessageBox::answerNext(MessageBox::Answer::Ok);
-                 emit list->doubleClicked(list->currentIndex());
-             });
+             [](MainWindow &w) { deleteMiddle(w); });
 
-        both("clear", ledger, nothing, [](MainWindow &w) {
+        const auto clear = [](MainWindow &w) {
             MessageBox::answerNext(MessageBox::Answer::Ok);
             w.findChild<QToolButton *>(u"cmdKozeniClr"_s)->click();
-        });
+        };
+        both("clear", ledger, nothing, clear);
+
+        // Ctrl+Z, answered, after a deletion in the middle and after a clearing.
+        const auto undo = [](MainWindow &w) {
+            MessageBox::answerNext(MessageBox::Answer::Ok);
+            emit w.findChild<QShortcut *>()->activated();
+        };
+        both("undo del", ledger, [&](MainWindow &w) { deleteMiddle(w); }, undo);
+        both("undo clr", ledger, clear, undo);
     }
     return 0;
 }

@@ -80,11 +80,10 @@ QString formText(const Char (&form)[N], const int (&values)[3])
 }
 
 template <std::size_t N>
-void appendForm(QByteArray &out, const char (&form)[N], const int (&values)[3])
+char *writeCp932Form(char *out, const char (&form)[N], const int (&values)[3])
 {
-    const qsizetype at = out.size();
-    out.resize(at + qsizetype(N - 1));
-    writeForm(out.data() + at, form, values);
+    writeForm(out, form, values);
+    return out + (N - 1);
 }
 
 StandardDateTime fromValues(const int (&date)[3], const int (&time)[3])
@@ -198,14 +197,14 @@ QString StandardDateTime::timeText() const
     return formText(TimeForm, { hour, minute, second });
 }
 
-void StandardDateTime::appendCp932Date(QByteArray &out) const
+char *StandardDateTime::writeCp932Date(char *out) const
 {
-    appendForm(out, Cp932DateForm, { year, month, day });
+    return writeCp932Form(out, Cp932DateForm, { year, month, day });
 }
 
-void StandardDateTime::appendCp932Time(QByteArray &out) const
+char *StandardDateTime::writeCp932Time(char *out) const
 {
-    appendForm(out, Cp932TimeForm, { hour, minute, second });
+    return writeCp932Form(out, Cp932TimeForm, { hour, minute, second });
 }
 
 QString dateText(QDate date)

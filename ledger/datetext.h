@@ -30,8 +30,9 @@ struct StandardDateTime
 
     QString dateText() const;
     QString timeText() const;
-    void appendCp932Date(QByteArray &out) const;
-    void appendCp932Time(QByteArray &out) const;
+    // Write that many CP932 bytes at `out` and return their end.
+    char *writeCp932Date(char *out) const;
+    char *writeCp932Time(char *out) const;
 
     friend bool operator==(const StandardDateTime &, const StandardDateTime &) = default;
 };

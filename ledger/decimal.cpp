@@ -167,14 +167,21 @@ std::optional<Money> parsePlainDecimal(std::string_view text, bool *outOfRange)
     return parseUnsignedDecimal(text, negative, Grouping::None, outOfRange);
 }
 
-QByteArray plainDecimalText(Money amount)
+char *writePlainDecimal(char *out, Money amount)
 {
     const bool negative = amount.raw() < 0;
     const quint64 magnitude = negative ? 0 - quint64(amount.raw()) : quint64(amount.raw());
-    QByteArray text;
     if (negative)
-        text += '-';
-    text += QByteArray::number(magnitude / quint64(Money::Scale));
+        *out++ = '-';
+    // Whole yen right to left into a scratch of its own, then in order.
+    char digits[20];
+    char *first = std::end(digits);
+    quint64 yen = magnitude / quint64(Money::Scale);
+    do {
+        *--first = char('0' + yen % 10);
+        yen /= 10;
+    } while (yen != 0);
+    out = std::copy(first, std::end(digits), out);
     quint64 fraction = magnitude % quint64(Money::Scale);
     if (fraction != 0) {
         std::array<char, 4> places {};
@@ -185,8 +192,14 @@ QByteArray plainDecimalText(Money amount)
         int length = 4;
         while (places[std::size_t(length - 1)] == '0')
             --length;
-        text += '.';
-        text.append(places.data(), length);
+        *out++ = '.';
+        out = std::copy_n(places.data(), length, out);
     }
-    return text;
+    return out;
+}
+
+QByteArray plainDecimalText(Money amount)
+{
+    char text[MostPlainDecimalBytes];
+    return QByteArray(text, writePlainDecimal(text, amount) - text);
 }

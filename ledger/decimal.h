@@ -32,3 +32,6 @@ std::optional<Money> parsePlainDecimal(std::string_view text, bool *outOfRange =
 // The ledger's amount field: optional minus, digits, and a period with the fractional digits
 // without trailing zeros only when there is a fractional part (120, 12.5, -0.25).
 QByteArray plainDecimalText(Money amount);
+// The same written at `out`, at most MostPlainDecimalBytes of it; returns its end.
+inline constexpr std::size_t MostPlainDecimalBytes = 21; // "-", 15 digits, ".", 4 places
+char *writePlainDecimal(char *out, Money amount);

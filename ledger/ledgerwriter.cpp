@@ -5,24 +5,25 @@
 #include "decimal.h"
 #include "ledgerfields.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
 
-// The program's own texts in CP932 skip the converter: a rewrite writes thousands of them.
-void appendStandardFields(QByteArray &out, const StandardDateTime &dateTime)
+// The program's own texts in CP932 skip the converter and are written in one piece: a rewrite
+// writes thousands of them.
+void appendStandardLine(QByteArray &out, const StandardDateTime &dateTime, Money amount)
 {
-    out += '"';
-    dateTime.appendCp932Date(out);
-    out += "\",\"";
-    dateTime.appendCp932Time(out);
-    out += "\",";
-}
-
-void appendAmount(QByteArray &out, Money amount)
-{
-    out += plainDecimalText(amount);
-    out += "\r\n";
+    char line[1 + StandardDateTime::Cp932DateSize + 3 + StandardDateTime::Cp932TimeSize + 2 + MostPlainDecimalBytes + 2];
+    char *end = line;
+    *end++ = '"';
+    end = dateTime.writeCp932Date(end);
+    end = std::copy_n("\",\"", 3, end);
+    end = dateTime.writeCp932Time(end);
+    end = std::copy_n("\",", 2, end);
+    end = writePlainDecimal(end, amount);
+    end = std::copy_n("\r\n", 2, end);
+    out.append(line, end - line);
 }
 
 // Appends one line; false, with `out` as it was, when a text cannot be written.
@@ -32,15 +33,16 @@ bool appendLine(QByteArray &out, QStringView dateText, QStringView timeText, Mon
     const auto standard = encoding == LedgerEncoding::Cp932
             ? StandardDateTime::fromTexts(dateText, timeText) : std::nullopt;
     if (standard) {
-        appendStandardFields(out, *standard);
-    } else {
-        const auto date = encodeField(dateText, encoding);
-        const auto time = date ? encodeField(timeText, encoding) : std::nullopt;
-        if (!time)
-            return false;
-        out += '"' + *date + "\",\"" + *time + "\",";
+        appendStandardLine(out, *standard, amount);
+        return true;
     }
-    appendAmount(out, amount);
+    const auto date = encodeField(dateText, encoding);
+    const auto time = date ? encodeField(timeText, encoding) : std::nullopt;
+    if (!time)
+        return false;
+    out += '"' + *date + "\",\"" + *time + "\",";
+    out += plainDecimalText(amount);
+    out += "\r\n";
     return true;
 }
 
@@ -59,8 +61,7 @@ QByteArray ledgerLine(const StandardDateTime &at, Money amount, LedgerEncoding e
     if (encoding != LedgerEncoding::Cp932)
         return ledgerLine(at.dateText(), at.timeText(), amount, encoding);
     QByteArray line;
-    appendStandardFields(line, at);
-    appendAmount(line, amount);
+    appendStandardLine(line, at, amount);
     return line;
 }
 
@@ -84,8 +85,7 @@ std::optional<QByteArray> ledgerFileBytes(const LedgerEntries &entries,
         const auto standard = encoding == LedgerEncoding::Cp932 ? entries.standardDateTime(i)
                                                                 : std::nullopt;
         if (standard) {
-            appendStandardFields(bytes, *standard);
-            appendAmount(bytes, entries.amount(i));
+            appendStandardLine(bytes, *standard, entries.amount(i));
         } else if (!appendLine(bytes, entries.dateText(i), entries.timeText(i), entries.amount(i),
                                encoding)) {
             return std::nullopt;
