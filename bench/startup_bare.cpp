@@ -39,9 +39,8 @@ protected:
 #endif
         // Runs once the frame is painted and flushed.
         QTimer::singleShot(0, qApp, [] {
-            reportFirstPaint();
             if (!stayAfterFirstPaint())
-                QCoreApplication::exit(0);
+                endAfterFirstPaint();
         });
     }
 };
@@ -54,7 +53,5 @@ int main(int argc, char *argv[])
     Window window;
     window.setFixedSize(631, 452);
     window.show();
-    const int code = app.exec();
-    reportPeakMemory();
-    return code;
+    return app.exec();
 }

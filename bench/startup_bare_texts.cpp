@@ -42,8 +42,8 @@ protected:
         }
         // Runs once the frame is painted and flushed.
         QTimer::singleShot(0, qApp, [] {
-            reportFirstPaint();
-            QCoreApplication::exit(0);
+            if (!stayAfterFirstPaint())
+                endAfterFirstPaint();
         });
     }
 
@@ -77,7 +77,5 @@ int main(int argc, char *argv[])
     Window window(recordedTexts());
     window.setFixedSize(631, 452);
     window.show();
-    const int code = app.exec();
-    reportPeakMemory();
-    return code;
+    return app.exec();
 }

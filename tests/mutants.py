@@ -218,6 +218,8 @@ MUTANTS = [
      "after a deletion, the entries after the last one the ledger still holds never come back"),
     ("U13", "ledger/ledgerundo.cpp", "            for (; i < inOrder[j]; ++i)\n                restore(i);", "            i = inOrder[j];",
      "after a deletion, an entry between two the ledger still holds never comes back"),
+    ("B01", "ledger/decimal.cpp", "    } while (yen != 0);", "    } while (yen >= 10);",
+     "a rewrite writes each amount without its first digit"),
     ("U11", "ledger/ledgerundo.cpp", "    result.beyondLimits = beyondLimits(merged) && !beyondLimits(now.unread);",
      "    result.beyondLimits = false;", "an undo past the entry limit hides the deposits made since"),
     ("U10", "ledger/ledgerundo.cpp", "        key.texts = entries.dateText(row) + u'\\0' + entries.timeText(row);",
