@@ -73,15 +73,11 @@ void tst_LedgerFile::aLedgersLifeInBytes()
     f.write(A + B.chopped(2));
     QVERIFY(AppendLedgerEntry(bare, Money::fromYen(-30), QDateTime(QDate(2010, 3, 9), QTime(21, 30))).ok());
     QCOMPARE(f.bytes(), A + B + C);
-    // Rewritten in order, then emptied to zero bytes.
+    // Rewritten in order, the ledger as it was beside it under the bare name too.
     load = LoadLedger(bare);
-    QCOMPARE(amountsOf(load), u"120 12.5 -30"_s);
     load.entries.removeAt(1);
     QVERIFY(RewriteLedger(bare, load.entries).ok());
-    QCOMPARE(f.bytes(), A + C);
-    // The ledger as it was stays beside it, and nothing else; clearing leaves zero bytes.
-    QVERIFY(bytesOf(f.path() + u".bak"_s) == A + B + C && f.files().size() == 2);
-    QVERIFY(EmptyLedger(bare).ok() && f.bytes().isEmpty());
+    QVERIFY(f.bytes() == A + C && bytesOf(f.path() + u".bak"_s) == A + B + C && f.files().size() == 2);
     // A failure names the file with its folder.
     QVERIFY(QFile::remove(f.path()) && QDir().mkdir(bare));
     QCOMPARE(AppendLedgerEntry(bare, Money(), QDateTime::currentDateTime()).path, f.path());
@@ -329,7 +325,6 @@ void tst_LedgerFile::aSessionHoldsTheFileAfterEveryStep_data()
     QTest::newRow("a deposit, then its own row deleted") << A + B << u"r +300 -2"_s << u"ok ok"_s << A + B13;
     QTest::newRow("a deposit, then the row before it") << A + B << u"r +300 -1"_s << u"ok ok"_s << A + D;
     QTest::newRow("the file changed before the first reading is taken") << A << u"a r -0"_s << u"ok"_s << Appended;
-    QTest::newRow("undo with nothing to undo") << A << u"r u"_s << u"nothing"_s << A;
     QTest::newRow("delete, undo, undo again") << A + B + C << u"r -1 u u"_s << u"ok ok nothing"_s << A + B + C;
     QTest::newRow("clear, deposit, undo: the deposit after them") << A + B << u"r c +300 u"_s << u"ok ok ok"_s << A + B + D;
     QTest::newRow("a deposit there, then a deletion here: refused, then made") << A + B << u"r o+300 -0 -0"_s << u"ok changed ok"_s << B13 + D;
