@@ -190,9 +190,9 @@ void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &
     const QFont &font = painter.font();
     const qreal tall = std::clamp(LeastDigitHeight / QFontMetricsF(font).tightBoundingRect(u"0"_s).height(), scale, 1.0);
     const bool withSign = text.startsWith(u'-');
-    const QString digits = withSign ? text.mid(1) : text;
+    const QString unsignedText = withSign ? text.mid(1) : text;
     const qreal sign = withSign ? naturalWidth(font, u"-"_s) * scale + SignRoom : 0;
-    const qreal width = sign + naturalWidth(font, digits) * scale;
+    const qreal width = sign + naturalWidth(font, unsignedText) * scale;
     const qreal left = flags & Qt::AlignRight     ? area.right() - width
             : flags & Qt::AlignHCenter            ? area.left() + (area.width() - width) / 2
                                                   : area.left() + 1;
@@ -203,7 +203,7 @@ void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &
     const qreal height = area.height() / tall;
     if (withSign)
         painter.drawText(QRectF(1 / scale, 0, sign / scale, height), vertical | Qt::AlignLeft, u"-"_s);
-    painter.drawText(QRectF(sign / scale, 0, width / scale, height), vertical | Qt::AlignLeft, digits);
+    painter.drawText(QRectF(sign / scale, 0, width / scale, height), vertical | Qt::AlignLeft, unsignedText);
     painter.restore();
 }
 
