@@ -598,6 +598,10 @@ void tst_MainWindow::aUsersVisit()
     }
     QCOMPARE(visited, (QStringList { u"cmdKozeniHozon"_s, u"cmdKozeniClr"_s, u"cmdHelp"_s, u"cmdsyoukai"_s,
                                      u"cmdEnd"_s, u"msgKozeni"_s, u"txtKozeni_Inp"_s }));
+    auto *list = control<QTableView>(w, u"msgKozeni"_s)->viewport();
+    const QImage unfocused = list->grab().toImage();
+    control(w, u"msgKozeni"_s)->setFocus(); // and a list given the focus otherwise shows its current cell
+    QVERIFY(list->grab().toImage() != unfocused);
 
     // A second start on the same ledger, named another way, brings the minimised window back;
     // another ledger has a window of its own.
