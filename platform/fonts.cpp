@@ -122,6 +122,25 @@ bool hasTabularDigits(const QFont &font)
     return metrics.horizontalAdvance(QStringLiteral("0123456789")) == 10 * zero;
 }
 
+// What fitting a number needs to know of a face, found once for each face.
+struct FaceFacts
+{
+    QFont font;
+    bool tabular;
+    qreal digitHeight; // the ink of "0"
+};
+
+FaceFacts factsOf(const QFont &font)
+{
+    static QList<FaceFacts> faces;
+    for (const FaceFacts &f : std::as_const(faces)) {
+        if (f.font == font)
+            return f;
+    }
+    faces.append({ font, hasTabularDigits(font), QFontMetricsF(font).tightBoundingRect(u"0"_s).height() });
+    return faces.last();
+}
+
 struct KnownWidth
 {
     QFont font;
@@ -134,15 +153,8 @@ struct KnownWidth
 // text with every digit made "0", so each such shape is measured once.
 qreal naturalWidth(const QFont &font, const QString &text)
 {
-    static QList<std::pair<QFont, bool>> tabular;
     static QList<KnownWidth> known;
-    auto facts = std::find_if(tabular.cbegin(), tabular.cend(),
-                              [&](const auto &f) { return f.first == font; });
-    if (facts == tabular.cend()) {
-        tabular.append({ font, hasTabularDigits(font) });
-        facts = tabular.cend() - 1;
-    }
-    if (!facts->second)
+    if (!factsOf(font).tabular)
         return QFontMetricsF(font).horizontalAdvance(text);
     QString shape = text;
     for (QChar &c : shape) {
@@ -188,7 +200,7 @@ void drawFitted(QPainter &painter, const QRect &area, int flags, const QString &
     // would be one more fontconfig match and font engine for each such number. Never lower
     // than digits LeastDigitHeight pixels high: narrower instead.
     const QFont &font = painter.font();
-    const qreal tall = std::clamp(LeastDigitHeight / QFontMetricsF(font).tightBoundingRect(u"0"_s).height(), scale, 1.0);
+    const qreal tall = std::clamp(LeastDigitHeight / factsOf(font).digitHeight, scale, 1.0);
     const bool withSign = text.startsWith(u'-');
     const QString unsignedText = withSign ? text.mid(1) : text;
     const qreal sign = withSign ? naturalWidth(font, u"-"_s) * scale + SignRoom : 0;
