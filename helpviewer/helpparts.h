@@ -18,7 +18,11 @@ class QString;
 class QTextDocument;
 class QWidget;
 
-// The print module's one function, looked up by this name.
+// The print module's functions, looked up by these names.
 extern "C" [[gnu::visibility("default")]] void porunkaPrintDocument(const QTextDocument *document, QWidget *parent,
                                                                      const QString *title);
 inline constexpr char PrintFunctionName[] = "porunkaPrintDocument";
+// Its other: a widget's picture, scaled to the page, printed or saved as PDF from the dialog.
+extern "C" [[gnu::visibility("default")]] void porunkaPrintPicture(QWidget *picture, QWidget *parent,
+                                                                    const QString *title);
+inline constexpr char PrintPictureFunctionName[] = "porunkaPrintPicture";

@@ -8,6 +8,7 @@
 #include "helpparts.h"
 #include "helpsitemap.h"
 #include "helptext.h"
+#include "printmodule.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -19,8 +20,6 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLibrary>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -732,16 +731,10 @@ void HelpWindow::switchPane()
 
 void HelpWindow::print()
 {
-    // Beside the program in a build tree, under ../lib in an installed tree, then where installed.
-    using Print = decltype(&porunkaPrintDocument);
-    const QString programDir = QCoreApplication::applicationDirPath();
-    for (const QString &candidate : { programDir + u"/porunka_print"_s, programDir + u"/../lib/porunka/porunka_print"_s,
-                                      QStringLiteral(PORUNKA_MODULE_DIR "/porunka_print") }) {
-        if (const auto print = Print(QLibrary::resolve(candidate, PrintFunctionName))) {
-            const QString title = u"印刷"_s;
-            print(m_page->document(), this, &title);
-            return;
-        }
+    if (const auto print = decltype(&porunkaPrintDocument)(printModuleFunction(PrintFunctionName))) {
+        const QString title = u"印刷"_s;
+        print(m_page->document(), this, &title);
     }
-    QMessageBox::warning(this, u"印刷"_s, u"印刷の部品（porunka_print）が見つからないため、印刷できません。"_s);
+    else
+        warnNoPrintModule(this);
 }

@@ -6,6 +6,7 @@
 #include "units.h"
 
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -153,7 +154,22 @@ void DepositView::keyPressEvent(QKeyEvent *event)
         emit deleteKeyPressed();
         return;
     }
+    // Whole rows, not the one cell Qt copies.
+    if (event->matches(QKeySequence::Copy)) {
+        emit copyKeyPressed();
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void DepositView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // From the keyboard, the menu opens at the current row rather than wherever the pointer is.
+    const QRect current = visualRect(currentIndex());
+    if (event->reason() == QContextMenuEvent::Keyboard && current.intersects(viewport()->rect()))
+        emit contextMenuAsked(viewport()->mapToGlobal(current.center()));
+    else
+        emit contextMenuAsked(event->globalPos());
 }
 
 void DepositView::showRowAtTop(int row)

@@ -25,6 +25,9 @@ public:
 signals:
     // The Delete key on a data row: the keyboard's way to what a double-click does.
     void deleteKeyPressed();
+    // The context menu, asked for by the mouse, the Menu key or Shift+F10, to show at `globalPos`.
+    void contextMenuAsked(const QPoint &globalPos);
+    void copyKeyPressed();
 
 protected slots:
     // Qt asks the window system where the pointer is on every scroll, to update a hover look
@@ -33,4 +36,5 @@ protected slots:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 };

@@ -9,17 +9,21 @@
 #include "depositview.h"
 #include "elapseddays.h"
 #include "fonts.h"
+#include "exportfile.h"
 #include "helpviewer.h"
+#include "ledgerexport.h"
 #include "messagebox.h"
 #include "pictures.h"
 #include "units.h"
 #include "welcomewindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
 #include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -233,6 +237,22 @@ void MainWindow::msgKozeni_KeyDown()
     DeleteCurrentEntry();
 }
 
+void MainWindow::msgKozeni_ContextMenu(const QPoint &globalPos)
+{
+    QMenu menu(this);
+    menu.addAction(u"貯金のあゆみ(&A)"_s, HistoryKey, this, &MainWindow::ShowSavingsHistory);
+    menu.addAction(u"CSV に書き出す…"_s, this, &MainWindow::ExportLedgerCsv)->setEnabled(DataRowCount() > 0);
+    menu.addSeparator();
+    menu.addAction(u"コピー(&C)"_s, QKeySequence::Copy, this, &MainWindow::CopySelectedRows)
+            ->setEnabled(msgKozeni->selectionModel()->hasSelection());
+    menu.exec(globalPos);
+}
+
+void MainWindow::msgKozeni_Copy()
+{
+    CopySelectedRows();
+}
+
 void MainWindow::cmdHelp_Click()
 {
     ShowHelp();
@@ -346,6 +366,39 @@ QString MainWindow::unreadableNote(const LedgerUndo &plan)
     if (plan.unreadable == 0)
         return {};
     return u"（控えの %1 行は入金として読み取れないため戻しません）"_s.arg(plan.unreadable);
+}
+
+void MainWindow::fraMain_History()
+{
+    ShowSavingsHistory();
+}
+
+void MainWindow::ShowSavingsHistory()
+{
+    if (!m_history) {
+        m_history = new HistoryWindow(m_session, this);
+        m_history->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
+}
+
+void MainWindow::ExportLedgerCsv()
+{
+    exportFile(this, m_session, u"CSV に書き出す"_s, u"ミトラダ.csv"_s, { u"CSV (*.csv)"_s }, { u"csv"_s },
+               [this](const QString &) { return ledgerCsv(m_session); });
+}
+
+void MainWindow::CopySelectedRows()
+{
+    QList<int> rows;
+    for (const QModelIndex &index : msgKozeni->selectionModel()->selectedIndexes()) {
+        if (!rows.contains(index.row()))
+            rows.append(index.row());
+    }
+    if (!rows.isEmpty())
+        QGuiApplication::clipboard()->setText(ledgerRowsText(m_session, rows));
 }
 
 void MainWindow::ShowHelp()

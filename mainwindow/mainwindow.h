@@ -2,8 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "historywindow.h"
 #include "ledgersession.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -45,8 +47,12 @@ public:
     // Restores the window when minimised and asks for it to be the active one.
     void bringToFront();
 
+    // Opens 貯金のあゆみ, as the list's context menu does.
+    static constexpr QKeyCombination HistoryKey { Qt::ControlModifier, Qt::Key_G };
+
     // The program's help windows; tests look into them.
     HelpViewer *helpViewer() const { return m_help; }
+    HistoryWindow *historyWindow() const { return m_history; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -75,6 +81,7 @@ private:
     QLabel *lblKozeni_Keika = nullptr;
     QLabel *Image1 = nullptr;
     QShortcut *m_undoKey = nullptr; // Ctrl+Z, wherever the focus is in the window
+    QShortcut *m_historyKey = nullptr; // Ctrl+G, the same
 
     void createControls();
     void describeForAssistiveTools();
@@ -85,10 +92,13 @@ private:
     void cmdKozeniClr_Click();
     void msgKozeni_DblClick();
     void msgKozeni_KeyDown();
+    void msgKozeni_ContextMenu(const QPoint &globalPos);
+    void msgKozeni_Copy();
     void cmdHelp_Click();
     void cmdsyoukai_Click();
     void cmdEnd_Click();
     void fraMain_Undo();
+    void fraMain_History();
 
     void DeleteCurrentEntry();
     void ClearLedger();
@@ -96,6 +106,9 @@ private:
     QString describeRestored(const LedgerUndo &plan) const;
     static QString unreadableNote(const LedgerUndo &plan);
     void ShowHelp();
+    void ShowSavingsHistory();
+    void ExportLedgerCsv();
+    void CopySelectedRows();
     void IntroduceProEdition();
     void ExitProgram();
 
@@ -123,6 +136,7 @@ private:
     LedgerSession m_session;
     DepositModel *m_model = nullptr;
     HelpViewer *m_help = nullptr;
+    QPointer<HistoryWindow> m_history; // while open
     // The help file the window last asked the viewer about. Kept, though nothing reads it back:
     // each help handler sets it and hands it to the viewer, so every call reads the same way.
     QString m_helpFileName;

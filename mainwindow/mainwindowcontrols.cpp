@@ -169,9 +169,13 @@ void MainWindow::createControls()
     // Only a double-click on a row: the header row never deletes anything.
     connect(msgKozeni, &QTableView::doubleClicked, this, &MainWindow::msgKozeni_DblClick);
     connect(msgKozeni, &DepositView::deleteKeyPressed, this, &MainWindow::msgKozeni_KeyDown);
+    connect(msgKozeni, &DepositView::contextMenuAsked, this, &MainWindow::msgKozeni_ContextMenu);
+    connect(msgKozeni, &DepositView::copyKeyPressed, this, &MainWindow::msgKozeni_Copy);
     // A key, not a control: the window's layout stays as designed.
     m_undoKey = new QShortcut(QKeySequence::Undo, this);
     connect(m_undoKey, &QShortcut::activated, this, &MainWindow::fraMain_Undo);
+    m_historyKey = new QShortcut(HistoryKey, this);
+    connect(m_historyKey, &QShortcut::activated, this, &MainWindow::fraMain_History);
     connect(&m_session, &LedgerSession::reloaded, this, &MainWindow::ShowLedger);
     connect(&m_session, &LedgerSession::appended, this, &MainWindow::ShowLedger);
     describeForAssistiveTools();

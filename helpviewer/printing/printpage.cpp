@@ -6,6 +6,7 @@
 #include "helpparts.h"
 
 #include <QPrintDialog>
+#include <QPainter>
 #include <QPrinter>
 #include <QTextDocument>
 
@@ -16,4 +17,22 @@ void porunkaPrintDocument(const QTextDocument *document, QWidget *parent, const 
     dialog.setWindowTitle(*title);
     if (dialog.exec() == QDialog::Accepted)
         document->print(&printer);
+}
+
+void porunkaPrintPicture(QWidget *picture, QWidget *parent, const QString *title)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(*title);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The picture as large as the page takes it, its proportions kept; drawn, not copied as pixels.
+    QPainter painter(&printer);
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
+            -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QSizeF size = picture->size();
+    const qreal scale = std::min(page.width() / size.width(), page.height() / size.height());
+    painter.scale(scale, scale);
+    picture->render(&painter, {}, {}, QWidget::DrawChildren);
 }

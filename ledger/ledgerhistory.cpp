@@ -1,0 +1,67 @@
+// SPDX-FileCopyrightText: 2026 porunka developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ledgerhistory.h"
+
+#include "ledgerentries.h"
+
+#include <algorithm>
+
+void PeriodFigures::add(Money amount)
+{
+    largest = count == 0 ? amount : std::max(largest, amount);
+    ++count;
+    if (const auto sum = total.checkedAdd(amount))
+        total = *sum;
+    else
+        outOfRange = true;
+}
+
+std::optional<Money> PeriodFigures::average() const
+{
+    if (count == 0 || outOfRange)
+        return std::nullopt;
+    return Money::fromDouble(total.toDouble() / double(count));
+}
+
+QDate entryDate(const LedgerEntries &entries, qsizetype row)
+{
+    if (const auto standard = entries.standardDateTime(row))
+        return QDate(standard->year, standard->month, standard->day); // invalid for 2月30日
+    return parseDateText(entries.dateText(row));
+}
+
+LedgerHistory::LedgerHistory(const LedgerEntries &entries)
+{
+    struct Dated
+    {
+        QDate date;
+        Money amount;
+    };
+    QList<Dated> dated;
+    dated.reserve(entries.size());
+    for (qsizetype row = 0; row < entries.size(); ++row) {
+        const QDate date = entryDate(entries, row);
+        if (date.isValid())
+            dated.append({ date, entries.amount(row) });
+        else
+            m_undated.add(entries.amount(row));
+    }
+    // Nearly always in order already: the file is appended to as time goes by.
+    std::stable_sort(dated.begin(), dated.end(),
+                     [](const Dated &a, const Dated &b) { return a.date < b.date; });
+
+    double running = 0;
+    for (const Dated &entry : std::as_const(dated)) {
+        if (m_years.isEmpty() || m_years.constLast().year != entry.date.year())
+            m_years.append({ entry.date.year(), {}, {} });
+        Year &year = m_years.last();
+        year.figures.add(entry.amount);
+        year.months[entry.date.month() - 1].add(entry.amount);
+
+        running += entry.amount.toDouble();
+        if (!m_points.isEmpty() && m_points.constLast().date == entry.date)
+            m_points.last().total = running;
+        else
+            m_points.append({ entry.date, running });
+    }
+}
