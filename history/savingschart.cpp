@@ -185,10 +185,11 @@ void SavingsChart::paintPicture(QPainter &painter, const QRect &area) const
             painter.setPen(grid);
             painter.drawLine(QPointF(left, upper.top()), QPointF(left, lower.bottom()));
         }
-        if ((year - first.year()) % every == 0 || years == 1) {
+        const QString name = QString::number(year) + u'年';
+        if (((year - first.year()) % every == 0 || years == 1) && left + metrics.horizontalAdvance(name) <= area.right() - Gap) {
             painter.setPen(text);
             painter.drawText(QRectF(left + 2, plot.bottom() + Gap / 2.0, yearWidth, line),
-                             Qt::AlignLeft | Qt::AlignVCenter, QString::number(year) + u'年');
+                             Qt::AlignLeft | Qt::AlignVCenter, name);
         }
     }
 

@@ -5,6 +5,7 @@
 #include "ledgerentries.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 void PeriodFigures::add(Money amount)
 {
@@ -20,7 +21,13 @@ std::optional<Money> PeriodFigures::average() const
 {
     if (count == 0 || outOfRange)
         return std::nullopt;
-    return Money::fromDouble(total.toDouble() / double(count));
+    // Exact, rounded half to even at the fourth decimal as a typed amount is: through double, a
+    // sum of fifteen digits would come back changed.
+    qint64 quotient = total.raw() / count;
+    const qint64 twiceRest = std::abs(total.raw() % count) * 2;
+    if (twiceRest > count || (twiceRest == count && quotient % 2 != 0))
+        quotient += total.raw() < 0 ? -1 : 1;
+    return Money::fromRaw(quotient);
 }
 
 QDate entryDate(const LedgerEntries &entries, qsizetype row)

@@ -23,7 +23,7 @@ struct PeriodFigures
     bool outOfRange = false;
 
     void add(Money amount);
-    // As the main window's average is taken; nothing for no deposits or a sum out of range.
+    // Nothing for no deposits or a sum out of range.
     std::optional<Money> average() const;
 };
 

@@ -154,6 +154,13 @@ void DepositView::keyPressEvent(QKeyEvent *event)
         emit deleteKeyPressed();
         return;
     }
+    // The keyboard's context menu keys, at the current row; Qt turns neither into a menu here.
+    if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, viewport()->rect().center(),
+                               viewport()->mapToGlobal(viewport()->rect().center()));
+        contextMenuEvent(&menu);
+        return;
+    }
     // Whole rows, not the one cell Qt copies.
     if (event->matches(QKeySequence::Copy)) {
         emit copyKeyPressed();

@@ -2,9 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "amount.h"
 #include "datetext.h"
+#include "decimal.h"
 #include "elapseddays.h"
+#include "ledgerentries.h"
+#include "ledgerhistory.h"
 #include "ledgerfixture.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include <limits>
@@ -35,6 +39,8 @@ private slots:
     void parseDate();
     void elapsed_data();
     void elapsed();
+    void history_data();
+    void history();
 };
 
 void tst_Core::plainDecimal_data()
@@ -189,6 +195,48 @@ void tst_Core::elapsed()
     QFETCH(QDate, today);
     QFETCH(ElapsedDays, expected);
     QCOMPARE(decideElapsedDays(hasDeposits, lastDate, today), expected);
+}
+
+void tst_Core::history_data()
+{
+    // Entries "date time amount", "; " between; then each year "YYYY count total average largest
+    // (month:count:total ...)", "?" for those with no date, and the picture's running totals.
+    QTest::addColumn<QString>("entries");
+    QTest::addColumn<QString>("years");
+    QTest::addColumn<QString>("points");
+    QTest::newRow("month and year boundaries") << u"2023年12月31日 23:59:59 100; 2024年01月01日 00:00:00 50; 2024年01月31日 23:59:59 10; 2024年02月01日 00:00:00 5"_s << u"2023 1 100 100 100 (12:1:100) 2024 3 65 21.6667 50 (1:2:60 2:1:5)"_s << u"2023-12-31=100 2024-01-01=150 2024-01-31=160 2024-02-01=165"_s;
+    QTest::newRow("a leap day, one that is not, a hand-written date") << u"2024年02月29日 08:00:00 7; 2023年02月29日 08:00:00 9; 2023年2月3日 08:00:00 4"_s << u"2023 1 4 4 4 (2:1:4) 2024 1 7 7 7 (2:1:7) ? 1 9"_s << u"2023-02-03=4 2024-02-29=11"_s;
+    QTest::newRow("negative and fractional: the largest is the month's own") << u"2026年05月01日 10:00:00 -1; 2026年05月01日 11:00:00 0.25; 2026年05月02日 10:00:00 -0.5"_s << u"2026 3 -1.25 -0.4167 0.25 (5:3:-1.25)"_s << u"2026-05-01=-0.75 2026-05-02=-1.25"_s;
+    QTest::newRow("dates out of file order") << u"2025年03月01日 10:00:00 1; 2024年03月01日 10:00:00 2; 2025年01月01日 10:00:00 3"_s << u"2024 1 2 2 2 (3:1:2) 2025 2 4 2 3 (1:1:3 3:1:1)"_s << u"2024-03-01=2 2025-01-01=5 2025-03-01=6"_s;
+    QTest::newRow("a year's sum past the money range") << u"2026年01月01日 10:00:00 922337203685477; 2026年02月01日 10:00:00 1; 2027年01月01日 10:00:00 -922337203685477"_s << u"2026 2 - - 922337203685477 (1:1:922337203685477 2:1:1) 2027 1 -922337203685477 -922337203685477 -922337203685477 (1:1:-922337203685477)"_s << u"2026-01-01=922337203685477 2026-02-01=922337203685478 2027-01-01=1"_s;
+    QTest::newRow("no dates at all") << u"きのう 08:00:00 5"_s << u"? 1 5"_s << QString();
+}
+
+void tst_Core::history()
+{
+    QFETCH(QString, entries);
+    LedgerEntries ledger;
+    for (const QString &entry : entries.split(u"; "_s))
+        ledger.append(entry.section(u' ', 0, 0), entry.section(u' ', 1, 1), *parsePlainDecimal(entry.section(u' ', 2).toStdString()));
+    const LedgerHistory history(ledger);
+    const auto money = [](std::optional<Money> m) { return m ? QString::fromLatin1(plainDecimalText(*m)) : u"-"_s; };
+    const auto figures = [&](const PeriodFigures &f) {
+        return u"%1 %2 %3"_s.arg(f.count).arg(f.outOfRange ? u"-"_s : money(f.total), money(f.average()));
+    };
+    QStringList years, points;
+    for (const LedgerHistory::Year &year : history.years()) {
+        QStringList months;
+        for (int m = 0; m < 12; ++m)
+            if (year.months[m].count)
+                months.append(u"%1:%2:%3"_s.arg(m + 1).arg(year.months[m].count).arg(money(year.months[m].total)));
+        years.append(u"%1 %2 %3 (%4)"_s.arg(year.year).arg(figures(year.figures), money(year.figures.largest), months.join(u' ')));
+    }
+    if (history.undated().count)
+        years.append(u"? %1 %2"_s.arg(history.undated().count).arg(money(history.undated().total)));
+    for (const LedgerHistory::Point &point : history.runningTotals())
+        points.append(point.date.toString(Qt::ISODate) + u'=' + QString::number(point.total, 'f', 15).remove(QRegularExpression(u"\\.?0+$"_s)));
+    QTEST(years.join(u' '), "years");
+    QTEST(points.join(u' '), "points");
 }
 
 QTEST_APPLESS_MAIN(tst_Core)

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 porunka developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "decimal.h"
+#include "ledgerexport.h"
 #include "ledgerfixture.h"
 #include "ledgersession.h"
 #include "ledgertotals.h"
@@ -8,7 +9,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,6 +38,9 @@ private slots:
     void undoPutsBackOnlyWhatIsMissing();
     void aSessionHoldsTheFileAfterEveryStep_data();
     void aSessionHoldsTheFileAfterEveryStep();
+    void takenOutAsASpreadsheetReadsIt();
+    void exportsNeverReplaceTheLedger_data();
+    void exportsNeverReplaceTheLedger();
 };
 
 namespace {
@@ -378,6 +385,95 @@ void tst_LedgerFile::aSessionHoldsTheFileAfterEveryStep()
     setWriteStepHook(nullptr);
     QTEST(outcomes.join(u' '), "outcomes");
     QTEST(f.bytes(), "after");
+}
+
+void tst_LedgerFile::takenOutAsASpreadsheetReadsIt()
+{
+    // Every kind of entry the list shows: whole, fractional, negative, a date written by hand,
+    // and texts a spreadsheet would run as a formula or split at a comma; an unread line is not
+    // in the list and not in the file.
+    LedgerFixture f;
+    f.write(A + B + C + line("2010年3月9日", "=1+1", "7") + "\x82\xa0\r\n" + line("2010年03月10日", "a,b", "0"));
+    LedgerSession session(f.path());
+    session.ReloadFromLedger();
+    const QByteArray csv = ledgerCsv(session);
+    QCOMPARE(csv, QByteArray("\xEF\xBB\xBF回,日付,時間,入金,累計,日付 (ISO 8601)\r\n"
+                             "1,2010年03月07日,19:04:05,120,120,2010-03-07\r\n2,2010年03月08日,08:00:00,12.5,132.5,2010-03-08\r\n"
+                             "3,2010年03月09日,21:30:00,-30,102.5,2010-03-09\r\n4,2010年3月9日,'=1+1,7,109.5,2010-03-09\r\n"
+                             "5,2010年03月10日,\"a,b\",0,109.5,2010-03-10\r\n"));
+    QCOMPARE(ledgerRowsText(session, { 4, 1 }), u"2\t2010年03月08日\t08:00:00\t12.5\t132.5\t2010-03-08\n5\t2010年03月10日\ta,b\t0\t109.5\t2010-03-10\n"_s);
+    const QString out = f.dir() + u"/out.csv"_s;
+    QCOMPARE(saveExport(out, csv, session).outcome, ExportResult::Outcome::Saved);
+    QCOMPARE(bytesOf(out), csv);
+
+    // Calc reads the same numbers, times and dates. Converting without a window skips the import
+    // dialog, which takes UTF-8 from the byte-order mark: its choices are given instead.
+    const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
+    if (soffice.isEmpty())
+        QSKIP("LibreOffice Calc (soffice) is not installed");
+    QProcess calc;
+    calc.start(soffice, { u"-env:UserInstallation=file://"_s + f.dir() + u"/profile"_s, u"--headless"_s,
+                          u"--infilter=CSV:44,34,76,1"_s, u"--convert-to"_s, u"fods"_s, u"--outdir"_s, f.dir(), out });
+    QVERIFY(calc.waitForFinished(120000) && calc.exitCode() == 0);
+    QFile fods(f.dir() + u"/out.fods"_s);
+    QVERIFY(fods.open(QIODevice::ReadOnly));
+    QStringList rows, cells;
+    for (QXmlStreamReader xml(&fods); !xml.atEnd();) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == u"table-row" && !cells.isEmpty())
+            rows.append(std::exchange(cells, {}).join(u' '));
+        if (!xml.isStartElement() || xml.name() != u"table-cell")
+            continue;
+        const auto a = xml.attributes();
+        const QString type = a.value(u"office:value-type"_s).toString();
+        const QString value = type == u"float" ? a.value(u"office:value"_s).toString() : type == u"date" ? a.value(u"office:date-value"_s).toString() : type == u"time" ? a.value(u"office:time-value"_s).toString() : xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+        for (int i = std::max(1, a.value(u"table:number-columns-repeated"_s).toInt()); i > 0; --i)
+            cells.append(type.left(1) + u':' + value);
+    }
+    QCOMPARE(rows.mid(1).join(u" / "), u"f:1 s:2010年03月07日 t:PT19H04M05S f:120 f:120 d:2010-03-07 / f:2 s:2010年03月08日 t:PT08H00M00S f:12.5 f:132.5 d:2010-03-08 / "
+                                       "f:3 s:2010年03月09日 t:PT21H30M00S f:-30 f:102.5 d:2010-03-09 / f:4 s:2010年3月9日 s:'=1+1 f:7 f:109.5 d:2010-03-09 / "
+                                       "f:5 s:2010年03月10日 s:a,b f:0 f:109.5 d:2010-03-10"_s);
+}
+
+void tst_LedgerFile::exportsNeverReplaceTheLedger_data()
+{
+    // Where the user asks to save: "ledger", ".bak" and "-journal" (its recovery point and
+    // journal), "link" (a symbolic link to the ledger), "hard" (a hard link to it), "other" (a
+    // file of the user's, with a hard link of its own), "nofolder".
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("outcome");
+    for (const char *target : { "ledger", ".bak", "-journal", "link", "hard", "link to a ledger not made yet" })
+        QTest::newRow(target) << QString::fromLatin1(target) << int(ExportResult::Outcome::WouldReplaceLedger);
+    QTest::newRow("another file: replaced whole, its other name keeps what it held") << u"other"_s << int(ExportResult::Outcome::Saved);
+    QTest::newRow("a folder that is not there") << u"nofolder"_s << int(ExportResult::Outcome::Failed);
+}
+
+void tst_LedgerFile::exportsNeverReplaceTheLedger()
+{
+    QFETCH(QString, target);
+    QFETCH(int, outcome);
+    LedgerFixture f;
+    const bool made = !target.startsWith(u"link to");
+    f.write(A);
+    LedgerSession session(f.path());
+    session.ReloadFromLedger();
+    QVERIFY(made || QFile::remove(f.path()));
+    const QString other = f.dir() + u"/other"_s;
+    for (const QString &kept : { ledgerBackupPath(f.path()), ledgerJournalPath(f.path()), other })
+        QVERIFY(writeFile(kept, B));
+    const auto link = [](const QString &from, const QString &to) { return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0; };
+    QVERIFY(QFile::link(f.path(), f.dir() + u"/link"_s) && QFile::link(f.path(), f.dir() + u"/link to a ledger not made yet"_s));
+    QVERIFY(link(made ? f.path() : other, f.dir() + u"/hard"_s) && link(other, other + u'2'));
+    const QStringList files = f.files();
+    const QString path = target == u"ledger" ? f.path() : target.startsWith(u'.') || target.startsWith(u'-') ? f.path() + target : f.dir() + u'/' + target + (target == u"nofolder" ? u"/x.csv"_s : QString());
+    const ExportResult result = saveExport(path, "exported", session);
+    QCOMPARE(int(result.outcome), outcome);
+    QCOMPARE(result.error.isEmpty(), outcome != int(ExportResult::Outcome::Failed));
+    // What the program keeps is as it was, the file saved over is whole, and nothing is left over.
+    QCOMPARE(f.bytes(), made ? A : QByteArray("<missing>"));
+    QCOMPARE(bytesOf(ledgerBackupPath(f.path())) + bytesOf(ledgerJournalPath(f.path())) + bytesOf(other + u'2'), B + B + B);
+    QCOMPARE(bytesOf(other), target == u"other" ? QByteArray("exported") : B);
+    QCOMPARE(f.files(), files);
 }
 
 QTEST_GUILESS_MAIN(tst_LedgerFile)

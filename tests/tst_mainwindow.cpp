@@ -6,6 +6,8 @@
 #include "fonts.h"
 #include "guitest.h"
 #include "helpviewer.h"
+#include "ledgerexport.h"
+#include "savedialog.h"
 #include "ledgerfixture.h"
 #include "mainwindow.h"
 #include "messagebox.h"
@@ -15,6 +17,7 @@
 #include "welcomewindow.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QLabel>
@@ -159,6 +162,39 @@ bool looksLikeReference(QWidget &w, const QString &name)
     return false;
 }
 
+// A scheme as qt6ct writes one, a colour for each role in order (none: the program's own).
+const std::pair<QString, QString> Schemes[] = {
+    { u"light"_s, QString() },
+    { u"qt6ct darker"_s, u"#ffffff #424245 #979797 #5e5c5b #302f2e #4a4947 #ffffff #ffffff #ffffff #3d3d3d #222020 #e7e4e0 #12608a #f9f9f9 #0986d3 #a70b06 #5c5b5a #ffffff #3f3f36 #ffffff #80ffffff"_s },
+    { u"high contrast"_s, u"#ffffff #000000 #ffffff #c0c0c0 #808080 #808080 #ffffff #ffffff #ffffff #000000 #000000 #ffffff #1aebff #000000 #ffff00 #00ff00 #000000 #ffffff #000000 #ffffff #c0c0c0"_s },
+};
+
+// The application in `scheme` until the guard goes.
+auto inScheme(const QString &scheme)
+{
+    const QPalette was = QApplication::palette();
+    QPalette palette = was;
+    const QStringList colours = scheme.split(u' ', Qt::SkipEmptyParts);
+    for (qsizetype role = 0; role < colours.size(); ++role)
+        palette.setColor(QPalette::ColorRole(role), QColor(colours[role]));
+    QApplication::setPalette(palette);
+    return qScopeGuard([was] { QApplication::setPalette(was); });
+}
+
+// Every figure 貯金のあゆみ shows in its tables, and what its picture tells a screen reader.
+QString historyTexts(const QWidget &window)
+{
+    QStringList texts { window.findChild<QWidget *>(u"picAyumi"_s)->accessibleDescription() };
+    for (const char *name : { "grdYears", "grdMonths" }) {
+        const QAbstractItemModel *model = window.findChild<QTableView *>(QString::fromLatin1(name))->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            for (int column = 0; column < model->columnCount(); ++column)
+                texts.append(model->index(row, column).data().toString());
+        texts.append(u"|"_s);
+    }
+    return texts.join(u' ');
+}
+
 // The WCAG contrast ratio, as the test measures it: gamma 2.2 and no more.
 double contrastOf(QColor a, QColor b)
 {
@@ -189,6 +225,8 @@ private slots:
     void drawnAsDesigned();
     void readableAndFocusedInEveryScheme_data();
     void readableAndFocusedInEveryScheme();
+    void savingsPictureAsDrawn_data();
+    void savingsPictureAsDrawn();
     void session_data();
     void session();
     void refusedDepositsLeaveTheFileAndKeepTheText_data();
@@ -242,16 +280,14 @@ void tst_MainWindow::drawnAsDesigned()
 
 void tst_MainWindow::readableAndFocusedInEveryScheme_data()
 {
-    // A scheme as qt6ct writes one, a colour for each role in order (none: the program's own);
-    // the window looked at; the main window's ledger: savings of a lifetime and a long pause, or
+    // A scheme; the window looked at; the main window's ledger: savings of a lifetime and a long pause, or
     // one amount too wide for its places, as the list shows it.
     QTest::addColumn<QString>("scheme");
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("ledger");
-    const QString darker = u"#ffffff #424245 #979797 #5e5c5b #302f2e #4a4947 #ffffff #ffffff #ffffff #3d3d3d #222020 #e7e4e0 #12608a #f9f9f9 #0986d3 #a70b06 #5c5b5a #ffffff #3f3f36 #ffffff #80ffffff"_s;
-    const QString highContrast = u"#ffffff #000000 #ffffff #c0c0c0 #808080 #808080 #ffffff #ffffff #ffffff #000000 #000000 #ffffff #1aebff #000000 #ffff00 #00ff00 #000000 #ffffff #000000 #ffffff #c0c0c0"_s;
-    for (const auto &[name, scheme] : { std::pair(u"light"_s, QString()), std::pair(u"qt6ct darker"_s, darker), std::pair(u"high contrast"_s, highContrast) })
-        for (const QString &window : { u"main"_s, u"welcome"_s, u"help"_s })
+    const QString &darker = Schemes[1].second;
+    for (const auto &[name, scheme] : Schemes)
+        for (const QString &window : { u"main"_s, u"welcome"_s, u"help"_s, u"history"_s })
             QTest::addRow("%s, %s window", qPrintable(name), qPrintable(window)) << scheme << window << u"lifetime"_s;
     QTest::newRow("a withdrawal drawn smaller keeps its sign") << darker << u"main"_s << u"-¥50,000,000,000"_s;
     QTest::newRow("the largest figures drawn smaller keep their height") << QString() << u"main"_s << u"¥99,999,999,999"_s;
@@ -262,13 +298,7 @@ void tst_MainWindow::readableAndFocusedInEveryScheme()
     QFETCH(QString, scheme);
     QFETCH(QString, window);
     QFETCH(QString, ledger);
-    const QPalette was = QApplication::palette();
-    QPalette palette = was;
-    const QStringList colours = scheme.split(u' ', Qt::SkipEmptyParts);
-    for (qsizetype role = 0; role < colours.size(); ++role)
-        palette.setColor(QPalette::ColorRole(role), QColor(colours[role]));
-    QApplication::setPalette(palette);
-    const auto restore = qScopeGuard([&] { QApplication::setPalette(was); });
+    const auto restore = inScheme(scheme);
     LedgerFixture f;
     const QByteArray last = dateText(Now.date().addDays(-5000)).toUtf8();
     f.write(ledger == u"lifetime" ? line("2012年01月05日", "08:00:00", "50000000000").repeated(2) + line(last, "08:00:00", "1234567") : line("2026年12月05日", "08:00:00", qPrintable(QString(ledger).remove(u'¥').remove(u','))));
@@ -278,6 +308,9 @@ void tst_MainWindow::readableAndFocusedInEveryScheme()
     if (window == u"help") {
         w->helpViewer()->displayTopic(QStringLiteral(PORUNKA_HELP_DIR "/QoruHelp.chm"));
         shown = w->helpViewer()->windows().value(0);
+    } else if (window == u"history") {
+        QTest::keyClick(w.get(), Qt::Key_G, Qt::ControlModifier);
+        shown = w->historyWindow();
     }
     shown->show();
     QTest::qWait(100); // the help window shown beside its owner, which stays active till then
@@ -340,6 +373,9 @@ void tst_MainWindow::readableAndFocusedInEveryScheme()
     } else if (window == u"welcome") {
         for (int i = 0; i < 8; ++i)
             QVERIFY(!inked(control(welcome, u"Label1(%1)"_s.arg(i))->geometry(), { 0, 0 }, 4.5).isEmpty());
+    } else if (window == u"history") { // the amounts beside the picture's lines
+        const QRect picture = control(*shown, u"picAyumi"_s)->geometry();
+        QVERIFY(!inked(QRect(picture.topLeft() + QPoint(2, 2), QSize(80, picture.height() - 4)), { 0, 0 }, 4.5).isEmpty());
     } else if (window == u"help") { // its pages set both colours; the bullets they leave to the scheme stand out too
         QVERIFY(contrastOf(shown->findChild<QTextBrowser *>()->palette().color(QPalette::Text), QColor(0xFF, 0xFF, 0xF0)) >= 4.5);
     }
@@ -365,6 +401,47 @@ void tst_MainWindow::readableAndFocusedInEveryScheme()
         // More than a text cursor: a ring, or a frame in the current item.
         QVERIFY2(shownPixels >= 2 * focused->fontMetrics().height(), focused->metaObject()->className());
         before = after;
+    }
+}
+
+void tst_MainWindow::savingsPictureAsDrawn_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<bool>("empty");
+    for (const auto &[name, scheme] : Schemes)
+        QTest::newRow(qPrintable(name)) << scheme << false;
+    QTest::newRow("empty") << QString() << true;
+}
+
+void tst_MainWindow::savingsPictureAsDrawn()
+{
+    // 貯金のあゆみ's picture of three years with withdrawals, against the one drawn when it was
+    // designed; then saved as the user would, never over the ledger.
+    QFETCH(QString, scheme);
+    QFETCH(bool, empty);
+    const auto restore = inScheme(scheme);
+    LedgerFixture f;
+    QByteArray ledger;
+    for (int day = 0; day < 1100 && !empty; day += 9)
+        ledger += line(qPrintable(dateText(QDate(2024, 1, 2).addDays(day))), "20:00:00", qPrintable(QString::number(day % 7 ? day % 500 : -800)));
+    f.write(ledger);
+    auto w = start(f);
+    QTest::keyClick(w.get(), Qt::Key_G, Qt::ControlModifier);
+    QWidget *picture = control(*w->historyWindow(), u"picAyumi"_s);
+    const QString name = u"ayumi-"_s + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+    QVERIFY(looksLikeReference(*picture, name + (qApp->devicePixelRatio() == 2 ? u"@2x"_s : QString())));
+    if (scheme.isEmpty() && !empty) {
+        const QString png = f.dir() + u"/あゆみ"_s, pdf = f.dir() + u"/あゆみ.PDF"_s, link = f.dir() + u"/台帳.png"_s;
+        QVERIFY(QFile::link(f.path(), link));
+        for (const QString &path : { link, png, pdf })
+            SaveDialog::answerNext(path);
+        MessageBox::answerNext(MessageBox::Answer::Ok); // a link to the ledger refused: another name
+        QTest::mouseClick(control(*w->historyWindow(), u"cmdSave"_s), Qt::LeftButton);
+        QTest::mouseClick(control(*w->historyWindow(), u"cmdSave"_s), Qt::LeftButton);
+        QCOMPARE(QImage(png + u".png"_s).size(), picture->size() * 2);
+        QVERIFY(bytesOf(pdf).startsWith("%PDF-"));
+        QCOMPARE(f.bytes(), ledger);
+        QCOMPARE(MessageBox::takeShown().size(), 1);
     }
 }
 
@@ -417,6 +494,13 @@ void tst_MainWindow::session_data()
     // "failing STEP N": the next N times the ledger's write takes that step, it fails.
     const auto failing = [](WriteStep step, int times) { return u"failing %1 %2; "_s.arg(int(step)).arg(times); };
     QTest::newRow("undo's rewrite fails: both files as they were, a second Ctrl+Z works") << A + B + C << u"delete 1 ok; "_s + failing(WriteStep::WriteLedger, 1) + u"undo ok; undo ok"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo + u" / 台帳ファイルを書き換えられなかったため、元に戻せませんでした。台帳ファイルと控えは元のままで、一覧はファイルの内容を表示しています。"_s + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo;
+    QTest::newRow("貯金のあゆみ follows a deposit") << A + B + C << u"ayumi; type 300; return"_s << A + B + C + now("300") << u"4回 ¥550 ¥300 ¥50 ¥138"_s << today << QString();
+    QTest::newRow("opened from the Menu key, it follows a deletion") << A + B + C << u"menu ayumi; delete 1 ok"_s << A + C << u"2回 ¥130 ¥80 ¥50 ¥65"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d;
+    QTest::newRow("it follows an undo") << A + B + C << u"ayumi; delete 1 ok; undo ok"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo;
+    QTest::newRow("it follows a clearing") << A + B + C << u"ayumi; clear ok"_s << QByteArray() << u"0回 ¥0 ¥0 ¥0 ¥0"_s << QString() << clear;
+    QTest::newRow("it leaves out an unread line; a row copied from the Menu key") << A + Unreadable + B << u"ayumi; menu copy"_s << A + Unreadable + B << u"2回 ¥170 ¥120 ¥50 ¥85"_s << u"前回の清算から|8日|経過しました"_s << QString();
+    QTest::newRow("Ctrl+C, then the list as CSV from Shift+F10") << A + B + C << u"copy; menu csv"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << QString();
+    QTest::newRow("32,766 deposits: it follows a deletion") << D.repeated(32766) << u"ayumi; del 0 ok"_s << D.repeated(32765) << u"32765回 ¥3,276,500 ¥100 ¥100 ¥100"_s << five << u"1 2026年12月01日 12:00:00 ¥100"_s + d;
     QTest::newRow("no recovery point can be made: no clearing") << A + B + C << failing(WriteStep::OpenJournal, 1) + u"clear ok"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << clear + u" / 元に戻せるように台帳ファイルの控えを作ろうとしましたが、作れなかったためクリアをやめました。台帳ファイルと控えは元のままです。"_s;
     QTest::newRow("neither written nor written back: said, and put back at the next start") << A + B + C << failing(WriteStep::WriteLedger, 3) + u"delete 1 ok; restart"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 台帳ファイルを書き換えられず、元の内容にも戻せなかったため、削除できませんでした。" "元の内容は次のファイルに残してあり、次に台帳ファイルを読むときに戻します。 / 台帳ファイルの前回の書き換え（削除、クリア、元に戻す操作）は途中で止まっていました。"_s;
     QTest::newRow("a spoiled recovery point: its line never comes back, and is told") << A + B + C << u"delete 1 ok; spoil; undo ok; spoil; undo"_s << A + B + C << u"3回 ¥250 ¥120 ¥50 ¥83"_s << one << u"2 2026年11月28日 12:30:00 ¥120"_s + d + u" / 2 2026年11月28日 12:30:00 ¥120"_s + undo + u"（控えの 1 行は入金として読み取れないため戻しません） / "_s + nothing + u"（控えの 1 行は入金として読み取れないため戻しません）"_s;
@@ -478,6 +562,25 @@ void tst_MainWindow::session()
         } else if (verb == u"failing") {
             std::tie(failingStep, failuresLeft) = std::pair(WriteStep(arg.toInt()), answer.toInt());
             setWriteStepHook([](WriteStep at) { return at == failingStep && failuresLeft-- > 0; });
+        } else if (verb == u"ayumi") { // Ctrl+G wherever the focus is
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_G, Qt::ControlModifier);
+        } else if (verb == u"copy") {
+            rowList->setFocus();
+            QTest::keyClick(rowList, Qt::Key_C, Qt::ControlModifier);
+        } else if (verb == u"menu") { // the list's menu from the keyboard: the Menu key, Shift+F10 for the export
+            bool shown = false;
+            QTimer::singleShot(0, [&] {
+                QWidget *menu = QApplication::activePopupWidget();
+                if (!(shown = menu))
+                    return;
+                for (const Qt::Key key : arg == u"csv" ? QList { Qt::Key_Down, Qt::Key_Down, Qt::Key_Return } : QList { Qt::Key(arg.front().toUpper().unicode()) })
+                    QTest::keyClick(menu, key);
+            });
+            if (arg == u"csv")
+                SaveDialog::answerNext(f.dir() + u"/exported.csv"_s);
+            rowList->setFocus();
+            arg == u"csv" ? QTest::keyClick(rowList, Qt::Key_F10, Qt::ShiftModifier) : QTest::keyClick(rowList, Qt::Key_Menu);
+            QVERIFY(shown);
         } else if (verb == u"append") { // another program
             QVERIFY(writeFile(f.path(), line("2026年12月06日", "07:00:00", "9"), QIODevice::Append));
         }
@@ -498,6 +601,17 @@ void tst_MainWindow::session()
     if (!rows(*w).isEmpty())
         QVERIFY(rows(*w).last().startsWith(QString::number(rows(*w).size()) + u' ') && rows(*w).last().endsWith(figures(*w).section(u' ', 1, 1)));
     QCOMPARE(QFile::exists(recoveryPoint), !f.bytes().startsWith(ledger) || actions.contains(u"undo ok"));
+    // What was taken out, and 貯金のあゆみ while open, show what a fresh reading of the file shows.
+    LedgerSession fresh(f.path());
+    fresh.ReloadFromLedger();
+    if (actions.contains(u"copy"))
+        QCOMPARE(QGuiApplication::clipboard()->text(), ledgerRowsText(fresh, { list->currentIndex().row() }));
+    QCOMPARE(bytesOf(f.dir() + u"/exported.csv"_s), actions.contains(u"csv") ? ledgerCsv(fresh) : QByteArray("<missing>"));
+    QCOMPARE(bool(w->historyWindow()), actions.contains(u"ayumi"));
+    if (HistoryWindow *shown = w->historyWindow()) {
+        const HistoryWindow again(fresh, nullptr);
+        QCOMPARE(historyTexts(*shown), historyTexts(again));
+    }
 }
 
 void tst_MainWindow::refusedDepositsLeaveTheFileAndKeepTheText_data()
