@@ -82,13 +82,9 @@ QString ledgerRowsText(const LedgerSession &session, QList<int> rows)
 {
     std::sort(rows.begin(), rows.end());
     QString text;
-    for (const int row : std::as_const(rows)) {
-        // A tab or line end inside a field would split it: the clipboard has no quoting.
-        QStringList fields = exportFields(session, row);
-        for (QString &field : fields)
-            field.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
-        text += fields.join(u'\t') + u'\n';
-    }
+    // No field holds a tab or a line end: the reader takes none into an entry.
+    for (const int row : std::as_const(rows))
+        text += exportFields(session, row).join(u'\t') + u'\n';
     return text;
 }
 

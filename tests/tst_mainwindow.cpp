@@ -6,6 +6,7 @@
 #include "fonts.h"
 #include "guitest.h"
 #include "helpviewer.h"
+#include "helpparts.h"
 #include "ledgerexport.h"
 #include "savedialog.h"
 #include "ledgerfixture.h"
@@ -21,6 +22,7 @@
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibrary>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -442,6 +444,11 @@ void tst_MainWindow::savingsPictureAsDrawn()
         QVERIFY(bytesOf(pdf).startsWith("%PDF-"));
         QCOMPARE(f.bytes(), ledger);
         QCOMPARE(MessageBox::takeShown().size(), 1);
+        QVERIFY(QLibrary::resolve(QStringLiteral(PORUNKA_PRINT_MODULE), PrintPictureFunctionName));
+        // A year chosen from the keyboard stays chosen through a deposit.
+        QTest::keyClick(control(*w->historyWindow(), u"grdYears"_s), Qt::Key_Up);
+        QTest::keyClicks(control(*w, u"txtKozeni_Inp"_s), u"5\r"_s);
+        QCOMPARE(w->historyWindow()->chosenYear(), 2026); // not the latest, 2027
     }
 }
 
@@ -571,7 +578,9 @@ void tst_MainWindow::session()
             bool shown = false;
             QTimer::singleShot(0, [&] {
                 QWidget *menu = QApplication::activePopupWidget();
-                if (!(shown = menu))
+                // From the keyboard, at the current row.
+                const QRect current = rowList->visualRect(rowList->currentIndex()).translated(rowList->viewport()->mapToGlobal(QPoint()));
+                if (!(shown = menu && current.contains(menu->pos())))
                     return;
                 for (const Qt::Key key : arg == u"csv" ? QList { Qt::Key_Down, Qt::Key_Down, Qt::Key_Return } : QList { Qt::Key(arg.front().toUpper().unicode()) })
                     QTest::keyClick(menu, key);
