@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's operations on ledgers of every size, in process and offscreen: the start-up
 // sequence (load into the list and the figures), one deposit, one confirmed deletion and
-// clearing, and one confirmed undo of each, the last four followed by a repaint. Each runs with the ledger on disk and on a memory file
+// clearing, and one confirmed undo of each, the last four followed by a repaint; 貯金のあゆみ
+// opened and drawn, and following a deposit. Each runs with the ledger on disk and on a memory file
 // system; the difference is the time spent waiting for the disk to make the write durable.
 // Prints one line per operation and size: median milliseconds of 11 runs.
 #include "clock.h"
@@ -67,6 +68,14 @@ double timeOperation(const QString &dir, const QByteArray &ledger,
         runs.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     return median(runs);
+}
+
+QShortcut *shortcut(MainWindow &w, const QKeySequence &key)
+{
+    for (QShortcut *candidate : w.findChildren<QShortcut *>())
+        if (candidate->key() == key)
+            return candidate;
+    qFatal("no shortcut %s", qPrintable(key.toString()));
 }
 
 // A confirmed double-click on the row in the middle.
@@ -136,10 +145,26 @@ int main(int argc, char *argv[])
         // Ctrl+Z, answered, after a deletion in the middle and after a clearing.
         const auto undo = [](MainWindow &w) {
             MessageBox::answerNext(MessageBox::Answer::Ok);
-            emit w.findChild<QShortcut *>()->activated();
+            emit shortcut(w, QKeySequence::Undo)->activated();
         };
         both("undo del", ledger, [&](MainWindow &w) { deleteMiddle(w); }, undo);
         both("undo clr", ledger, clear, undo);
+
+        // 貯金のあゆみ opened by its key and drawn whole; then a deposit made while it is open.
+        const auto ayumi = [](MainWindow &w) {
+            emit shortcut(w, MainWindow::HistoryKey)->activated();
+            w.historyWindow()->grab();
+        };
+        both("ayumi", ledger, nothing, ayumi, false);
+        both("ayumi dep", forDeposit,
+             [&](MainWindow &w) {
+                 ayumi(w);
+                 w.findChild<QLineEdit *>(u"txtKozeni_Inp"_s)->setText(u"300"_s);
+             },
+             [](MainWindow &w) {
+                 w.Deposit();
+                 w.historyWindow()->grab();
+             }, false);
     }
     return 0;
 }

@@ -576,7 +576,9 @@ void tst_MainWindow::session()
             QTest::keyClick(rowList, Qt::Key_C, Qt::ControlModifier);
         } else if (verb == u"menu") { // the list's menu from the keyboard: the Menu key, Shift+F10 for the export
             bool shown = false;
-            QTimer::singleShot(0, [&] {
+            QTimer inMenu; // gone with this step, should no menu come
+            inMenu.setSingleShot(true);
+            inMenu.callOnTimeout([&] {
                 QWidget *menu = QApplication::activePopupWidget();
                 // From the keyboard, at the current row.
                 const QRect current = rowList->visualRect(rowList->currentIndex()).translated(rowList->viewport()->mapToGlobal(QPoint()));
@@ -585,6 +587,7 @@ void tst_MainWindow::session()
                 for (const Qt::Key key : arg == u"csv" ? QList { Qt::Key_Down, Qt::Key_Down, Qt::Key_Return } : QList { Qt::Key(arg.front().toUpper().unicode()) })
                     QTest::keyClick(menu, key);
             });
+            inMenu.start(0);
             if (arg == u"csv")
                 SaveDialog::answerNext(f.dir() + u"/exported.csv"_s);
             rowList->setFocus();
