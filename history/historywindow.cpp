@@ -93,26 +93,45 @@ private:
     QList<Row> m_rows;
 };
 
-namespace {
-
-QTableView *makeTable(QWidget *parent, const QString &name, const QString &accessibleName, QAbstractItemModel *model)
+// A table of figures whose columns are as wide as their widest text, never an amount elided, and
+// share what room is left: a table holds a row a year or a month, so measuring them is cheap.
+class FiguresTable : public QTableView
 {
-    auto *table = new QTableView(parent);
-    table->setObjectName(name);
-    table->setAccessibleName(accessibleName);
-    table->setModel(model);
-    table->verticalHeader()->hide();
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setTabKeyNavigation(false);
-    table->setWordWrap(false);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    return table;
-}
+public:
+    FiguresTable(QWidget *parent, const QString &name, const QString &accessibleName, QAbstractItemModel *model)
+        : QTableView(parent)
+    {
+        setObjectName(name);
+        setAccessibleName(accessibleName);
+        setModel(model);
+        verticalHeader()->hide();
+        setSelectionBehavior(QAbstractItemView::SelectRows);
+        setSelectionMode(QAbstractItemView::SingleSelection);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setTabKeyNavigation(false);
+        setWordWrap(false);
+        setTextElideMode(Qt::ElideNone);
+        horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        connect(model, &QAbstractItemModel::modelReset, this, &FiguresTable::fitColumns);
+    }
 
-} // namespace
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QTableView::resizeEvent(event);
+        fitColumns();
+    }
+
+private:
+    void fitColumns()
+    {
+        QHeaderView *header = horizontalHeader();
+        header->resizeSections(QHeaderView::ResizeToContents);
+        const int columns = header->count(), spare = viewport()->width() - header->length();
+        for (int column = 0; column < columns && spare > 0; ++column)
+            header->resizeSection(column, header->sectionSize(column) + spare / columns);
+    }
+};
 
 HistoryWindow::HistoryWindow(const LedgerSession &session, QWidget *owner)
     : QWidget(owner, Qt::Window), m_session(session)
@@ -135,10 +154,10 @@ void HistoryWindow::createControls()
     m_years = new PeriodModel(u"年"_s, this);
     m_months = new PeriodModel(u"月"_s, this);
     lblYears = new QLabel(u"年ごと(&Y)"_s, this);
-    grdYears = makeTable(this, u"grdYears"_s, u"年ごとの入金"_s, m_years);
+    grdYears = new FiguresTable(this, u"grdYears"_s, u"年ごとの入金"_s, m_years);
     lblYears->setBuddy(grdYears);
     lblMonths = new QLabel(this);
-    grdMonths = makeTable(this, u"grdMonths"_s, u"月ごとの入金"_s, m_months);
+    grdMonths = new FiguresTable(this, u"grdMonths"_s, u"月ごとの入金"_s, m_months);
     lblMonths->setBuddy(grdMonths);
     connect(grdYears->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &HistoryWindow::grdYears_CurrentChanged);

@@ -555,6 +555,8 @@ MUTANTS = [
      "a saved picture blurred on a dense screen or in print"),
     ("A24", "mainwindow/mainwindowcontrols.cpp", "    connect(m_historyKey, &QShortcut::activated, this, &MainWindow::fraMain_History);\n", "",
      "Ctrl+G opening nothing"),
+    ("A26", "history/historywindow.cpp", "        header->resizeSections(QHeaderView::ResizeToContents);", "        header->resizeSections(QHeaderView::Stretch);",
+     "a year's large total elided in a column too narrow for it"),
     ("A25", "history/savingschart.cpp", "const QColor ink = visibleOn(pal.color(QPalette::Highlight), { base }, LeastContrast);", "const QColor ink = pal.color(QPalette::Highlight);",
      "lines and bars that do not stand out from a scheme's background"),
 ]

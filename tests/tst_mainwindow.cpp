@@ -378,6 +378,10 @@ void tst_MainWindow::readableAndFocusedInEveryScheme()
     } else if (window == u"history") { // the amounts beside the picture's lines
         const QRect picture = control(*shown, u"picAyumi"_s)->geometry();
         QVERIFY(!inked(QRect(picture.topLeft() + QPoint(2, 2), QSize(80, picture.height() - 4)), { 0, 0 }, 4.5).isEmpty());
+        for (auto *table : shown->findChildren<QTableView *>()) // every amount has room to be whole
+            for (int r = 0; r < table->model()->rowCount(); ++r)
+                for (int c = 0; c < table->model()->columnCount(); ++c)
+                    QVERIFY(table->visualRect(table->model()->index(r, c)).width() > table->fontMetrics().horizontalAdvance(table->model()->index(r, c).data().toString()));
     } else if (window == u"help") { // its pages set both colours; the bullets they leave to the scheme stand out too
         QVERIFY(contrastOf(shown->findChild<QTextBrowser *>()->palette().color(QPalette::Text), QColor(0xFF, 0xFF, 0xF0)) >= 4.5);
     }
