@@ -23,6 +23,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <numeric>
+
 using namespace Qt::Literals::StringLiterals;
 
 // Rows of figures, one per year or month: its name, 回数, 合計, 平均, 最高.
@@ -112,25 +114,36 @@ public:
         setWordWrap(false);
         setTextElideMode(Qt::ElideNone);
         horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        connect(model, &QAbstractItemModel::modelReset, this, &FiguresTable::fitColumns);
+        connect(model, &QAbstractItemModel::modelReset, this, &FiguresTable::measureColumns);
     }
 
 protected:
     void resizeEvent(QResizeEvent *event) override
     {
         QTableView::resizeEvent(event);
-        fitColumns();
+        shareRoom();
     }
 
 private:
-    void fitColumns()
+    // Measured once for the rows: a century of years takes some milliseconds.
+    void measureColumns()
     {
         QHeaderView *header = horizontalHeader();
         header->resizeSections(QHeaderView::ResizeToContents);
-        const int columns = header->count(), spare = viewport()->width() - header->length();
-        for (int column = 0; column < columns && spare > 0; ++column)
-            header->resizeSection(column, header->sectionSize(column) + spare / columns);
+        m_widths.clear();
+        for (int column = 0; column < header->count(); ++column)
+            m_widths.append(header->sectionSize(column));
+        shareRoom();
     }
+    void shareRoom()
+    {
+        const int widest = std::accumulate(m_widths.cbegin(), m_widths.cend(), 0);
+        const int spare = std::max(0, viewport()->width() - widest) / std::max(1, int(m_widths.size()));
+        for (int column = 0; column < m_widths.size(); ++column)
+            horizontalHeader()->resizeSection(column, m_widths[column] + spare);
+    }
+
+    QList<int> m_widths;
 };
 
 HistoryWindow::HistoryWindow(const LedgerSession &session, QWidget *owner)

@@ -42,28 +42,32 @@ LedgerHistory::LedgerHistory(const LedgerEntries &entries)
     struct Dated
     {
         QDate date;
+        int year, month; // of the date, kept: QDate works them out anew at every call
         Money amount;
     };
     QList<Dated> dated;
     dated.reserve(entries.size());
     for (qsizetype row = 0; row < entries.size(); ++row) {
+        int year = 0, month = 0, day = 0;
         const QDate date = entryDate(entries, row);
+        date.getDate(&year, &month, &day);
         if (date.isValid())
-            dated.append({ date, entries.amount(row) });
+            dated.append({ date, year, month, entries.amount(row) });
         else
             m_undated.add(entries.amount(row));
     }
     // Nearly always in order already: the file is appended to as time goes by.
-    std::stable_sort(dated.begin(), dated.end(),
-                     [](const Dated &a, const Dated &b) { return a.date < b.date; });
+    const auto earlier = [](const Dated &a, const Dated &b) { return a.date < b.date; };
+    if (!std::is_sorted(dated.cbegin(), dated.cend(), earlier))
+        std::stable_sort(dated.begin(), dated.end(), earlier);
 
     double running = 0;
     for (const Dated &entry : std::as_const(dated)) {
-        if (m_years.isEmpty() || m_years.constLast().year != entry.date.year())
-            m_years.append({ entry.date.year(), {}, {} });
+        if (m_years.isEmpty() || m_years.constLast().year != entry.year)
+            m_years.append({ entry.year, {}, {} });
         Year &year = m_years.last();
         year.figures.add(entry.amount);
-        year.months[entry.date.month() - 1].add(entry.amount);
+        year.months[entry.month - 1].add(entry.amount);
 
         running += entry.amount.toDouble();
         if (!m_points.isEmpty() && m_points.constLast().date == entry.date)

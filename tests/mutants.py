@@ -509,7 +509,7 @@ MUTANTS = [
     # ledger/ledgerhistory.cpp, ledgerexport.cpp, history/, the list's menu: 貯金のあゆみ and taking the ledger out
     ("A01", "ledger/ledgerhistory.cpp", "        else\n            m_undated.add(entries.amount(row));", "",
      "deposits whose date is not a date lost from the sums"),
-    ("A02", "ledger/ledgerhistory.cpp", "    std::stable_sort(dated.begin(), dated.end(),", "    if (false) std::stable_sort(dated.begin(), dated.end(),",
+    ("A02", "ledger/ledgerhistory.cpp", "        std::stable_sort(dated.begin(), dated.end(), earlier);", "        ;",
      "a year counted twice, and the picture going back in time, where dates are out of file order"),
     ("A03", "ledger/ledgerhistory.cpp", "m_points.constLast().date == entry.date", "false",
      "a day with two deposits drawn as two points in one place"),
