@@ -3,6 +3,7 @@
 #include "helpviewer.h"
 
 #include "chmfile.h"
+#include "controls.h"
 #include "helpwindow.h"
 #include "messagebox.h"
 
@@ -13,36 +14,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-// Beside the owner on the side with more room, as wide as that room allows; where the room is
-// narrower than the window can be, over the owner's edge at the screen's, so that the rest of the
-// owner stays in reach; always within the screen.
-void placeBeside(QWidget &window, const QWidget &owner)
-{
-    const QRect available = owner.screen()->availableGeometry();
-    const QRect ownerFrame = owner.frameGeometry();
-    const QRect ownerClient = owner.geometry();
-    // Its own frame is not there yet; the owner's, from the same window manager, stands in.
-    const QMargins frame(ownerClient.left() - ownerFrame.left(), ownerClient.top() - ownerFrame.top(),
-                         ownerFrame.right() - ownerClient.right(),
-                         ownerFrame.bottom() - ownerClient.bottom());
-    const int roomRight = available.right() - ownerFrame.right();
-    const int roomLeft = ownerFrame.left() - available.left();
-    const bool right = roomRight >= roomLeft;
-    const int room = std::max(roomLeft, roomRight) - frame.left() - frame.right();
-    const int width = std::min(window.width(), std::max(room, window.minimumWidth()));
-    const int height = std::min(window.height(), available.height() - frame.top() - frame.bottom());
-    const int x = right ? std::min(ownerFrame.right() + 1, available.right() + 1 - width - frame.right()) + frame.left()
-                        : std::max(ownerFrame.left(), available.left() + frame.left() + width) - frame.right() - width;
-    const int y = ownerFrame.top() + frame.top();
-    window.setGeometry(
-            std::clamp(x, available.left() + frame.left(), available.right() - frame.right() - width + 1),
-            std::clamp(y, available.top() + frame.top(), available.bottom() - frame.bottom() - height + 1),
-            width, height);
-}
-
-} // namespace
 
 HelpViewer::HelpViewer(QWidget *owner, QStringList searchPath)
     : QObject(owner), m_owner(owner), m_searchPath(std::move(searchPath))

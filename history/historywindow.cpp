@@ -156,6 +156,8 @@ HistoryWindow::HistoryWindow(const LedgerSession &session, QWidget *owner)
     connect(&session, &LedgerSession::reloaded, this, &HistoryWindow::ShowHistory);
     connect(&session, &LedgerSession::appended, this, &HistoryWindow::ShowHistory);
     ShowHistory();
+    // Room for the picture's years and both tables side by side, on a 1280 x 800 screen too.
+    setMinimumSize(560, 440);
     resize(760, 640);
 }
 

@@ -378,6 +378,7 @@ void MainWindow::ShowSavingsHistory()
     if (!m_history) {
         m_history = new HistoryWindow(m_session, this);
         m_history->setAttribute(Qt::WA_DeleteOnClose);
+        placeBeside(*m_history, *this);
     }
     m_history->show();
     m_history->raise();

@@ -56,6 +56,11 @@ private:
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &geometry,
                   const LabelLook &look);
 
+// Places a secondary window beside its owner on the side with more room, as wide as that room
+// allows; where the room is narrower than the window can be, over the owner's edge at the
+// screen's, so that the rest of the owner stays in reach; always within the screen.
+void placeBeside(QWidget &window, const QWidget &owner);
+
 // Moves a top-level window's frame to the centre of the primary screen's available area, now
 // and again once the window manager has framed it, and keeps the window out of full screen.
 void centreOnScreen(QWidget &window);

@@ -557,6 +557,8 @@ MUTANTS = [
      "Ctrl+G opening nothing"),
     ("A26", "history/historywindow.cpp", "        header->resizeSections(QHeaderView::ResizeToContents);", "        header->resizeSections(QHeaderView::Stretch);",
      "a year's large total elided in a column too narrow for it"),
+    ("A27", "mainwindow/mainwindow.cpp", "        placeBeside(*m_history, *this);\n", "",
+     "貯金のあゆみ opened over the deposit list"),
     ("A25", "history/savingschart.cpp", "const QColor ink = visibleOn(pal.color(QPalette::Highlight), { base }, LeastContrast);", "const QColor ink = pal.color(QPalette::Highlight);",
      "lines and bars that do not stand out from a scheme's background"),
 ]
