@@ -3,9 +3,9 @@
 #include "historywindow.h"
 
 #include "amount.h"
+#include "exportfile.h"
 #include "fonts.h"
 #include "helpparts.h"
-#include "exportfile.h"
 #include "ledgersession.h"
 #include "printmodule.h"
 #include "savingschart.h"

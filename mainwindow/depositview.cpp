@@ -5,8 +5,8 @@
 #include "fonts.h"
 #include "units.h"
 
-#include <QHeaderView>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>

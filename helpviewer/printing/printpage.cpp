@@ -5,10 +5,12 @@
 // (README, figures behind the code).
 #include "helpparts.h"
 
-#include <QPrintDialog>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QTextDocument>
+
+#include <algorithm>
 
 void porunkaPrintDocument(const QTextDocument *document, QWidget *parent, const QString *title)
 {
@@ -29,8 +31,7 @@ void porunkaPrintPicture(QWidget *picture, QWidget *parent, const QString *title
         return;
     // The picture as large as the page takes it, its proportions kept; drawn, not copied as pixels.
     QPainter painter(&printer);
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
-            -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QSizeF page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
     const QSizeF size = picture->size();
     const qreal scale = std::min(page.width() / size.width(), page.height() / size.height());
     painter.scale(scale, scale);
