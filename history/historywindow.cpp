@@ -224,9 +224,11 @@ void HistoryWindow::ShowHistory()
         if (m_history.years().at(i).year == m_chosenYear)
             row = i;
     }
+    // Making the row current shows its months: the reset left no current row.
     if (row >= 0)
         grdYears->setCurrentIndex(m_years->index(row, 0));
-    ShowMonths(row >= 0 ? m_history.years().at(row).year : 0);
+    else
+        ShowMonths(0);
 }
 
 void HistoryWindow::grdYears_CurrentChanged()
